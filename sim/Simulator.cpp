@@ -1,0 +1,142 @@
+#include "Simulator.h"
+
+#include "SimFtp.h"
+#include "SimHttp.h"
+#include "SimLocator.h"
+
+#include <QTextStream>
+
+namespace sim {
+
+int GatewayState::protocolFamily() const
+{
+    if (model == "1117" || model == "1116")
+        return 2;
+    if (model == "1110" || model == "1109")
+        return 1;
+    return 0;
+}
+
+GatewayState Gateway::snapshot() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_state;
+}
+
+void Gateway::update(const std::function<void(GatewayState &)> &change)
+{
+    std::lock_guard lock(m_mutex);
+    change(m_state);
+}
+
+QByteArray Gateway::ip() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_state.ip;
+}
+
+QByteArray Gateway::mac() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_state.mac;
+}
+
+void Gateway::setFault(const QByteArray &command, Fault fault)
+{
+    std::lock_guard lock(m_mutex);
+    m_faults.insert(command, fault);
+}
+
+void Gateway::clearFaults()
+{
+    std::lock_guard lock(m_mutex);
+    m_faults.clear();
+}
+
+std::optional<Fault> Gateway::fault(const QByteArray &command) const
+{
+    std::lock_guard lock(m_mutex);
+    const auto it = m_faults.constFind(command);
+    if (it == m_faults.constEnd() || it->kind == FaultKind::None)
+        return std::nullopt;
+    return *it;
+}
+
+Simulator::Simulator() : Simulator(Options()) {}
+
+Simulator::Simulator(Options options) : m_options(std::move(options)) {}
+
+Simulator::~Simulator()
+{
+    stop();
+}
+
+Gateway &Simulator::addGateway(GatewayState state)
+{
+    m_gateways.push_back(std::make_unique<Gateway>(std::move(state)));
+    return *m_gateways.back();
+}
+
+void Simulator::start()
+{
+    m_locator = std::make_unique<SimLocator>(*this);
+    m_locator->start();
+    if (m_options.serveHttp) {
+        m_http = std::make_unique<SimHttp>(*this);
+        m_http->start();
+    }
+    if (m_options.serveFtp) {
+        m_ftp = std::make_unique<SimFtp>(*this);
+        m_ftp->start();
+    }
+}
+
+void Simulator::stop()
+{
+    if (m_ftp)
+        m_ftp->stop();
+    if (m_http)
+        m_http->stop();
+    if (m_locator)
+        m_locator->stop();
+    m_ftp.reset();
+    m_http.reset();
+    m_locator.reset();
+}
+
+Gateway *Simulator::findByMac(const QByteArray &mac)
+{
+    for (auto &g : m_gateways) {
+        if (g->mac() == mac)
+            return g.get();
+    }
+    return nullptr;
+}
+
+Gateway *Simulator::findByIp(const QByteArray &ip)
+{
+    for (auto &g : m_gateways) {
+        if (g->ip() == ip)
+            return g.get();
+    }
+    return nullptr;
+}
+
+quint16 Simulator::udpPort() const { return m_locator ? m_locator->port() : 0; }
+quint16 Simulator::httpPort() const { return m_http ? m_http->port() : 0; }
+quint16 Simulator::ftpPort() const { return m_ftp ? m_ftp->port() : 0; }
+
+void Simulator::log(const QString &line) const
+{
+    if (m_options.verbose)
+        QTextStream(stdout) << line << Qt::endl;
+}
+
+QList<GatewayState> Simulator::demoSet(const QByteArray &firstAddress)
+{
+    // Filled in with the demo gateways and their tags by the simulator's program.
+    Q_UNUSED(firstAddress);
+    return {};
+}
+
+} // namespace sim

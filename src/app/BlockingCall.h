@@ -1,0 +1,13 @@
+#pragma once
+
+#include <functional>
+
+// Runs a blocking network call (Poco HTTP/FTP) on a worker thread while the calling
+// (user-interface) thread keeps processing events in a local event loop, so windows
+// repaint and Stop/Cancel buttons work. Only the call itself leaves the UI thread.
+// Exceptions thrown by the call are rethrown on the calling thread.
+void runBlocking(const std::function<void()> &call);
+
+// True while any runBlocking call is waiting on this thread; windows use it to refuse
+// commands (close, a second click) that would re-enter the operation.
+bool blockingCallInProgress();

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "app/Prompt.h"
+
+// The program's prompt: QMessageBox and QFileDialog over the active window.
+class WidgetPrompt : public Prompt
+{
+public:
+    void error(const QString &text) override;
+    void warning(const QString &text) override;
+    void information(const QString &text) override;
+    bool warningYesNo(const QString &text) override;
+    bool confirmYesNo(const QString &text) override;
+    Answer confirmYesNoCancel(const QString &text) override;
+    QStringList openFiles(const FileRequest &request) override;
+    QString saveFile(const FileRequest &request) override;
+};
