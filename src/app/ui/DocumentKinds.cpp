@@ -1,0 +1,22 @@
+#include "app/ui/DocumentKinds.h"
+
+#include "app/ui/KovaIcons.h"
+
+TDocumentKinds StandardDocumentKinds()
+{
+    using Role = TDocumentKind::Role;
+    TDocumentKinds kinds(4);
+    kinds[KindModbus] = {QStringLiteral("Orvan Modbus Configuration"), QStringLiteral(".ovc"), Role::Configuration, 0,
+                         KovaIcons::documentKind(KindModbus), {}, {}, {}, {}, {}, {}};
+    kinds[KindHostlink] = {QStringLiteral("Orvan Hostlink Configuration"), QStringLiteral(".ovc"), Role::Configuration, 1,
+                           KovaIcons::documentKind(KindHostlink), {}, {}, {}, {}, {}, {}};
+    kinds[KindDF1] = {QStringLiteral("Orvan DF1 Configuration"), QStringLiteral(".ovc"), Role::Configuration, 2,
+                      KovaIcons::documentKind(KindDF1), {}, {}, {}, {}, {}, {}};
+    kinds[KindWebSite] = {QStringLiteral("Orvan Web Site"), QStringLiteral(".qsw"), Role::WebSite, 0,
+                          KovaIcons::documentKind(KindWebSite), {}, {}, {}, {}, {}, {}};
+
+    // Each document kind is plugged in here, one line per kind, as it is built, e.g.
+    //   PlugDocument<TMDIModbusConfig>(kinds[KindModbus], IsModbusConfigFile);
+    //   PlugSiteDocument<TMDISite>(kinds[KindWebSite], IsOrvanSiteFile);
+    return kinds;
+}

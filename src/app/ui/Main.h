@@ -1,0 +1,145 @@
+#pragma once
+
+#include "app/CommandRules.h"
+#include "app/ui/DocumentKinds.h"
+#include "device/DeviceData.h"
+
+#include <QHash>
+#include <QMainWindow>
+
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QSplitter;
+class QTreeWidget;
+class TConfigDocument;
+class TfrmAbout;
+class TfrmNewFile;
+class TInfoMessage;
+
+// Where the gateways are reached. The program uses the defaults; tests point them at a
+// simulator on loopback.
+struct TMainEndpoints
+{
+    quint16 udpPort = 998;
+    QByteArray broadcast = "255.255.255.255";
+    quint16 httpPort = 80;
+    quint16 ftpPort = 21;
+};
+
+// The program's one top-level window: the document frame, the device list at the bottom,
+// every command, the connection state and the document counter.
+class TMainForm : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    using Endpoints = TMainEndpoints;
+
+    explicit TMainForm(Endpoints endpoints = {}, TDocumentKinds kinds = StandardDocumentKinds(),
+                       QWidget *parent = nullptr);
+    ~TMainForm() override;
+
+    // The single-instance dialogs, created once at start in their fixed order.
+    void CreateDialogs();
+
+    // Opens path as the first document kind that recognises it.
+    void OpenFile(const QString &path);
+    // The command line's arguments (program name excluded): exactly one is a file to open.
+    void OpenCommandLine(const QStringList &arguments);
+
+    // A new document of kinds()[kind] named "noname" + DocumentCounter + extension; the
+    // counter grows. nullptr when the kind is not available.
+    TMDIChild *CreateDocument(int kind);
+
+    bool Connected() const { return m_connected; }
+    const TDeviceData &ConnectedDevice() const { return m_connectedDevice; }
+    int DocumentCounter() const { return m_documentCounter; }
+    const Endpoints &endpoints() const { return m_endpoints; }
+    const TDocumentKinds &kinds() const { return m_kinds; }
+    QList<TMDIChild *> Documents() const;
+    TMDIChild *ActiveDocument() const;
+    // The kind index a document was created as, or -1.
+    int KindOf(const TMDIChild *document) const;
+    QAction *action(const QString &name) const { return m_actions.value(name); }
+    QMdiArea *mdiArea() const { return m_mdi; }
+    TfrmNewFile *frmNewFile() const { return m_frmNewFile; }
+    TfrmAbout *frmAbout() const { return m_frmAbout; }
+    TInfoMessage *InfoMessage() const { return m_infoMessage; }
+
+    // The command update: evaluates every command, the caption and the status bar now.
+    void ApplicationUpdate();
+    // Runs ApplicationUpdate once the current event has been handled (coalesced).
+    void ScheduleUpdate();
+    // What ApplicationUpdate reads, gathered from the windows.
+    TMainState CurrentState() const;
+
+public slots:
+    void FileNewExecute();
+    void FileOpenExecute();
+    void FileSaveExecute();
+    void FileSaveAsExecute();
+    void FileCloseExecute();
+    void FileExitExecute();
+    void DevicesSearchLocalExecute();
+    void DevicesSearchRemoteExecute();
+    void DevicesConnectExecute();
+    void DevicesPropertiesExecute();
+    void ConfigurationAddTagExecute();
+    void ConfigurationEditTagExecute();
+    void ConfigurationRemoveTagExecute();
+    void ConfigurationSendToOrvanExecute();
+    void ConfigurationGetFromOrvanExecute();
+    void WebSiteAddFileExecute();
+    void WebSiteExtractFileExecute();
+    void WebSiteViewFileExecute();
+    void WebSiteRemoveFileExecute();
+    void WebSiteSendToOrvanExecute();
+    void WebSiteGetFromOrvanExecute();
+    void ToolsTagMonitorExecute();
+    void ToolsOptionsExecute();
+    void ToolsAboutExecute();
+    void WindowCascadeExecute();
+    void WindowMinimizeAllExecute();
+
+protected:
+    bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateStatusBar();
+    void FormShow();
+    QAction *addAction(const char *name, const QString &caption, const QString &hint, void (TMainForm::*slot)(),
+                       const QKeySequence &key = {});
+    void AddDocument(TMDIChild *document, int kind);
+    void RefreshWindowMenu();
+    void SetConnectAction(bool connected);
+    TConfigDocument *ActiveConfigDocument() const;
+    TMDIChild *ActiveSiteDocument() const;
+
+    Endpoints m_endpoints;
+    TDocumentKinds m_kinds;
+    bool m_connected = false;
+    TDeviceData m_connectedDevice;
+    int m_documentCounter = 1;
+    bool m_shownOnce = false;
+    bool m_updatePending = false;
+
+    QHash<QString, QAction *> m_actions;
+    QMdiArea *m_mdi = nullptr;
+    QSplitter *m_splitter = nullptr;
+    QTreeWidget *m_deviceList = nullptr;
+    QMenu *m_windowMenu = nullptr;
+    QLabel *m_statusHint = nullptr;
+    QLabel *m_statusConnection = nullptr;
+
+    TfrmNewFile *m_frmNewFile = nullptr;
+    TfrmAbout *m_frmAbout = nullptr;
+    TInfoMessage *m_infoMessage = nullptr;
+};

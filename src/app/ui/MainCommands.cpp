@@ -1,0 +1,284 @@
+// The main window's commands: files, documents, tags, transfers, tools and windows.
+#include "app/ui/Main.h"
+
+#include "app/Prompt.h"
+#include "app/ui/About.h"
+#include "app/ui/ConfigDocument.h"
+#include "app/ui/NewFile.h"
+
+#include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+namespace {
+
+constexpr int kMaxTags = 128;
+
+} // namespace
+
+TMDIChild *TMainForm::CreateDocument(int kind)
+{
+    if (kind < 0 || size_t(kind) >= m_kinds.size() || !m_kinds[size_t(kind)].available())
+        return nullptr;
+    const TDocumentKind &k = m_kinds[size_t(kind)];
+    TMDIChild *document = k.create();
+    AddDocument(document, kind);
+    document->New(NewDocumentName(m_documentCounter, k.extension));
+    ++m_documentCounter;
+    ApplicationUpdate();
+    return document;
+}
+
+void TMainForm::OpenFile(const QString &path)
+{
+    for (size_t i = 0; i < m_kinds.size(); ++i) {
+        const TDocumentKind &kind = m_kinds[i];
+        if (!kind.available() || !kind.recognise || !kind.recognise(path))
+            continue;
+        TMDIChild *document = kind.create();
+        AddDocument(document, int(i));
+        document->Open(path);
+        ApplicationUpdate();
+        return;
+    }
+    Prompt::instance().error(QStringLiteral("The File \"%1\" is not recognized as a valid file").arg(path));
+}
+
+void TMainForm::OpenCommandLine(const QStringList &arguments)
+{
+    if (arguments.size() == 1)
+        OpenFile(arguments.constFirst());
+}
+
+void TMainForm::FileNewExecute()
+{
+    CreateDialogs();
+    if (m_frmNewFile->exec() != QDialog::Accepted)
+        return;
+    CreateDocument(m_frmNewFile->SelectedKind());
+}
+
+void TMainForm::FileOpenExecute()
+{
+    Prompt::FileRequest request;
+    request.title = QStringLiteral("Open");
+    request.filter = QStringLiteral("Orvan Configuration File (*.ovc)|*.ovc|Orvan Web Site (*.qsw)|*.qsw");
+    const QStringList paths = Prompt::instance().openFiles(request);
+    if (!paths.isEmpty())
+        OpenFile(paths.constFirst());
+}
+
+void TMainForm::FileSaveExecute()
+{
+    if (TMDIChild *document = ActiveDocument())
+        document->Save();
+    ApplicationUpdate();
+}
+
+void TMainForm::FileSaveAsExecute()
+{
+    if (TMDIChild *document = ActiveDocument())
+        document->SaveAs();
+    ApplicationUpdate();
+}
+
+void TMainForm::FileCloseExecute()
+{
+    // The sub-window passes the close to the document, whose close query decides.
+    if (QMdiSubWindow *window = m_mdi->currentSubWindow())
+        window->close();
+    ScheduleUpdate();
+}
+
+void TMainForm::FileExitExecute()
+{
+    close();
+}
+
+void TMainForm::DevicesSearchLocalExecute()
+{
+    // Wired to the locator when it is part of the program.
+}
+
+void TMainForm::DevicesSearchRemoteExecute()
+{
+    // Wired to the remote search when it is part of the program.
+}
+
+void TMainForm::DevicesConnectExecute()
+{
+    // Wired to the connection when it is part of the program; the toggle keeps the state.
+    SetConnectAction(m_connected);
+    ApplicationUpdate();
+}
+
+void TMainForm::DevicesPropertiesExecute()
+{
+    // The properties dialog arrives with its own part of the program.
+}
+
+void TMainForm::ConfigurationAddTagExecute()
+{
+    TConfigDocument *document = ActiveConfigDocument();
+    if (!document || !document->TagsPageShown())
+        return;
+    if (document->GetTagCount() >= kMaxTags) {
+        Prompt::instance().error(QStringLiteral("Cannot add more than 128 Tags."));
+        return;
+    }
+    // A duplicate name brings the dialog back with what was entered.
+    bool editMode = false;
+    while (document->ExecuteTagDialog(editMode)) {
+        const QString name = document->DialogTagName();
+        if (document->TagExists(name, -1)) {
+            Prompt::instance().error(QStringLiteral("The Tag %1 already exists.").arg(name));
+            editMode = true;
+            continue;
+        }
+        document->AddDialogTagToList();
+        document->SetSaved(false);
+        break;
+    }
+    ApplicationUpdate();
+}
+
+void TMainForm::ConfigurationEditTagExecute()
+{
+    TConfigDocument *document = ActiveConfigDocument();
+    const int row = document ? document->SelectedTagRow() : -1;
+    if (row < 0)
+        return;
+    document->LoadTagIntoDialog(row);
+    while (document->ExecuteTagDialog(true)) {
+        const QString name = document->DialogTagName();
+        if (document->TagExists(name, row)) {
+            Prompt::instance().error(QStringLiteral("The Tag %1 already exists.").arg(name));
+            continue;
+        }
+        document->ReplaceSelectedWithDialogTag();
+        document->SetSaved(false);
+        break;
+    }
+    ApplicationUpdate();
+}
+
+void TMainForm::ConfigurationRemoveTagExecute()
+{
+    TConfigDocument *document = ActiveConfigDocument();
+    const int row = document ? document->SelectedTagRow() : -1;
+    if (row < 0)
+        return;
+    const QString name = document->TagNameAt(row);
+    if (!Prompt::instance().confirmYesNo(QStringLiteral("Are you sure to delete the Tag \"%1\"").arg(name)))
+        return;
+    document->DeleteSelectedTag();
+    document->SetSaved(false);
+    ApplicationUpdate();
+}
+
+void TMainForm::ConfigurationSendToOrvanExecute()
+{
+    TConfigDocument *document = ActiveConfigDocument();
+    if (!m_connected || !document)
+        return;
+    if (m_kinds[size_t(KindOf(document))].family != m_connectedDevice.ProtocolFamily) {
+        Prompt::instance().error(QStringLiteral("The Configuration file you're trying to send do not correspond\r\n"
+                                                "to the Model of the Connected Orvan."));
+        return;
+    }
+    document->SendToOrvan(m_connectedDevice);
+    ApplicationUpdate();
+}
+
+void TMainForm::ConfigurationGetFromOrvanExecute()
+{
+    if (!m_connected)
+        return;
+    for (size_t i = 0; i < m_kinds.size(); ++i) {
+        const TDocumentKind &kind = m_kinds[i];
+        if (kind.role != TDocumentKind::Role::Configuration || kind.family != m_connectedDevice.ProtocolFamily)
+            continue;
+        if (TMDIChild *document = CreateDocument(int(i)))
+            document->GetFromOrvan(m_connectedDevice);
+        break;
+    }
+    ApplicationUpdate();
+}
+
+void TMainForm::WebSiteAddFileExecute()
+{
+    if (TMDIChild *document = ActiveSiteDocument(); document && m_kinds[size_t(KindOf(document))].addFile)
+        m_kinds[size_t(KindOf(document))].addFile(document);
+    ApplicationUpdate();
+}
+
+void TMainForm::WebSiteExtractFileExecute()
+{
+    if (TMDIChild *document = ActiveSiteDocument(); document && m_kinds[size_t(KindOf(document))].extractFile)
+        m_kinds[size_t(KindOf(document))].extractFile(document);
+    ApplicationUpdate();
+}
+
+void TMainForm::WebSiteViewFileExecute()
+{
+    if (TMDIChild *document = ActiveSiteDocument(); document && m_kinds[size_t(KindOf(document))].viewFile)
+        m_kinds[size_t(KindOf(document))].viewFile(document);
+    ApplicationUpdate();
+}
+
+void TMainForm::WebSiteRemoveFileExecute()
+{
+    if (TMDIChild *document = ActiveSiteDocument(); document && m_kinds[size_t(KindOf(document))].removeFile)
+        m_kinds[size_t(KindOf(document))].removeFile(document);
+    ApplicationUpdate();
+}
+
+void TMainForm::WebSiteSendToOrvanExecute()
+{
+    TMDIChild *document = ActiveSiteDocument();
+    if (!m_connected || !document)
+        return;
+    document->SendToOrvan(m_connectedDevice);
+    ApplicationUpdate();
+}
+
+void TMainForm::WebSiteGetFromOrvanExecute()
+{
+    if (!m_connected)
+        return;
+    for (size_t i = 0; i < m_kinds.size(); ++i) {
+        if (m_kinds[i].role != TDocumentKind::Role::WebSite)
+            continue;
+        if (TMDIChild *document = CreateDocument(int(i)))
+            document->GetFromOrvan(m_connectedDevice);
+        break;
+    }
+    ApplicationUpdate();
+}
+
+void TMainForm::ToolsTagMonitorExecute()
+{
+    // The tag monitor arrives with its own part of the program.
+}
+
+void TMainForm::ToolsOptionsExecute()
+{
+    // The Options dialog arrives with the settings store.
+}
+
+void TMainForm::ToolsAboutExecute()
+{
+    CreateDialogs();
+    m_frmAbout->exec();
+}
+
+void TMainForm::WindowCascadeExecute()
+{
+    m_mdi->cascadeSubWindows();
+}
+
+void TMainForm::WindowMinimizeAllExecute()
+{
+    for (QMdiSubWindow *window : m_mdi->subWindowList())
+        window->showMinimized();
+}
