@@ -103,7 +103,10 @@ bool TryParseReal(const QByteArray &text, float *value)
     const double parsed = locale.toDouble(QString::fromLatin1(text), &ok);
     if (!ok)
         return false;
-    if (std::isfinite(parsed) && std::fabs(parsed) > double(std::numeric_limits<float>::max()))
+    // The 15-digit text of the largest float lies a little above it; only what would
+    // round to infinity is out of range (half a unit beyond the largest float).
+    static const double floatLimit = std::ldexp(1.0, 128) - std::ldexp(1.0, 103);
+    if (std::isfinite(parsed) && std::fabs(parsed) >= floatLimit)
         return false;
     if (value)
         *value = float(parsed);
