@@ -188,16 +188,6 @@ private slots:
                      QStringLiteral("'%1' is not a valid integer value").arg(QString::fromLatin1(text)));
     }
 
-    void booleans()
-    {
-        QCOMPARE(FormatBoolText(true), QByteArray("Yes"));
-        QCOMPARE(FormatBoolText(false), QByteArray("No"));
-        QVERIFY(ParseBoolText("Yes"));
-        QVERIFY(!ParseBoolText("yes"));
-        QVERIFY(!ParseBoolText("1"));
-        QVERIFY(!ParseBoolText(""));
-    }
-
     void limits_data()
     {
         QTest::addColumn<int>("kind");

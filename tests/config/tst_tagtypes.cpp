@@ -261,31 +261,6 @@ private slots:
         }
     }
 
-    void typeRanges_data()
-    {
-        QTest::addColumn<TagProtocol>("protocol");
-        QTest::addColumn<int>("type");
-        QTest::addColumn<qint32>("lowest");
-        QTest::addColumn<qint32>("highest");
-        // Types without a range, and codes outside the list, give 0..0.
-        QTest::newRow("mb float") << TagProtocol::Modbus << int(ModbusType::Float) << 0 << 0;
-        QTest::newRow("mb single bit") << TagProtocol::Modbus << int(ModbusType::SingleBit) << 0 << 0;
-        QTest::newRow("mb code 9") << TagProtocol::Modbus << 9 << 0 << 0;
-        QTest::newRow("hl code 3 is float") << TagProtocol::Hostlink << 3 << 0 << 0;
-        QTest::newRow("hl code 4 is bcd") << TagProtocol::Hostlink << 4 << 0 << 65535;
-        QTest::newRow("mb code 4 is float") << TagProtocol::Modbus << 4 << 0 << 0;
-        QTest::newRow("df1 word bit") << TagProtocol::DF1 << int(HostlinkDF1Type::WordBit) << 0 << 0;
-    }
-
-    void typeRanges()
-    {
-        QFETCH(TagProtocol, protocol);
-        QFETCH(int, type);
-        QFETCH(qint32, lowest);
-        QFETCH(qint32, highest);
-        QCOMPARE(TypeIntegerRange(protocol, type), (TIntegerRange{lowest, highest}));
-    }
-
     void modbusFixedLocation_data()
     {
         QTest::addColumn<int>("source");
