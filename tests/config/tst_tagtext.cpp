@@ -147,7 +147,7 @@ private slots:
         }
     }
 
-    void specialReals()
+    void nonFiniteReals()
     {
         // Not produced by the dialogs, but a gateway's record must not break the list.
         QCOMPARE(FormatRealText(std::numeric_limits<double>::quiet_NaN()), QByteArray("NAN"));
