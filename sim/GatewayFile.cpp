@@ -143,7 +143,15 @@ QList<GatewaySetup> parseGatewayFile(const QByteArray &text, const QByteArray &f
     QList<GatewaySetup> gateways;
     const QList<QByteArray> lines = text.split('\n');
     for (int n = 0; n < lines.size(); ++n) {
-        const QByteArray line = lines.at(n).trimmed();
+        QByteArray line = lines.at(n);
+        // A ";" after white space starts a comment; packet values never hold a raw ";".
+        for (qsizetype i = 1; i < line.size(); ++i) {
+            if (line[i] == ';' && (line[i - 1] == ' ' || line[i - 1] == '\t')) {
+                line.truncate(i);
+                break;
+            }
+        }
+        line = line.trimmed();
         if (line.isEmpty() || line.startsWith(';') || line.startsWith('#'))
             continue;
         if (line.startsWith('[')) {
