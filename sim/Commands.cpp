@@ -247,10 +247,12 @@ QByteArray addTag(GatewayState &s, const Request &r, qint64)
         if (!key(r, name).isEmpty() && !parseValue(Real, key(r, name), unused))
             throw Refused{QByteArray("Invalid value for ") + name};
     }
-    const ValueKind kind = tagValueKind(family, r.keys);
+    // The limits travel in the form of the sender's idea of the value kind, which may differ from
+    // the gateway's for odd type and table pairs: any number form is taken.
     for (const char *name : {"WRLO", "WRHI", "ALLO", "ALHI"}) {
         double unused = 0;
-        if (!key(r, name).isEmpty() && !parseValue(kind, key(r, name), unused))
+        const QByteArray value = key(r, name);
+        if (!value.isEmpty() && !parseValue(Integer, value, unused) && !parseValue(Real, value, unused))
             throw Refused{QByteArray("Invalid value for ") + name};
     }
     s.tags.append(r.keys);

@@ -193,7 +193,9 @@ private slots:
             "adm ADDTAG(NAME=X,TYPE=one,); => NAK(REASON=Invalid value for TYPE,);\n"
             "adm ADDTAG(SOURCE=0,); => NAK(REASON=Missing NAME,);\n"
             "adm ADDTAG(NAME=X,TYPE=3,ALLO=1.5,); => NAK(REASON=Invalid value for ALLO,);\n"
-            "adm GETTAGCOUNT(); => TAGCOUNT(COUNT=2,);\n");
+            "adm GETTAGCOUNT(); => TAGCOUNT(COUNT=2,);\n"
+            "adm ADDTAG(NAME=Y,TYPE=3,ALLO=1,); => ACK();\n"
+            "adm GETTAGCOUNT(); => TAGCOUNT(COUNT=3,);\n");
         QTest::newRow("df1 tags") << 2 << QByteArray(
             addTags({Df1Fan, Df1Recipe}) +
             "adm GETTAG(TAG=0,); => " + asTagConfig(Df1Fan) + "\n"
