@@ -121,6 +121,7 @@ void advanceLive(GatewayState &state, qint64 nowMs)
         if (!state.live[i].held && state.running)
             state.live[i].value = waveValue(state, i, elapsed);
         evaluateAlarm(state, i);
+        state.live[i].status = readStatus(state, i); // what a READ reports, for state readers
     }
     advanceMailbox(state, nowMs);
 }
@@ -211,6 +212,7 @@ QByteArray writeTag(GatewayState &state, int index, const QByteArray &valueText)
     state.live[index].value = value;
     state.live[index].held = true;
     evaluateAlarm(state, index);
+    state.live[index].status = readStatus(state, index);
     return {};
 }
 
@@ -223,6 +225,7 @@ QByteArray acknowledgeAlarm(GatewayState &state, int index)
         return "Tag has no Alarm";
     if (state.live[index].alarm == 1)
         state.live[index].alarm = 2;
+    state.live[index].status = readStatus(state, index);
     return {};
 }
 
