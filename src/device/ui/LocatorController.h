@@ -1,14 +1,13 @@
 #pragma once
 
+#include "app/ui/InfoMessage.h"
 #include "device/Locator.h"
+#include "device/ui/DeviceList.h"
 
 #include <QHostAddress>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
-
-class TDeviceListView;
-class TInfoMessage;
 
 // The main window's locator: the local search, the wait for a CONFIG answer, and the
 // datagram and timer handlers that feed the device list. Owns the UDP locator and the
