@@ -5,7 +5,10 @@
 #include <QAction>
 #include <QHeaderView>
 #include <QPainter>
+#include <QStyle>
 #include <QStyledItemDelegate>
+
+#include <algorithm>
 
 namespace {
 
@@ -74,14 +77,18 @@ TDeviceListView::TDeviceListView(QWidget *parent) : QTreeWidget(parent)
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
 
+    // The classic widths, widened where a full MAC or address would not fit this font.
+    const int margin = 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 12;
+    const int macWidth = fontMetrics().horizontalAdvance(QStringLiteral("00:00:00:00:00:00")) + margin;
+    const int addressWidth = fontMetrics().horizontalAdvance(QStringLiteral("255.255.255.255")) + margin;
     setColumnWidth(DeviceRow::Device, 140);
     setColumnWidth(DeviceRow::Host, 120);
-    setColumnWidth(DeviceRow::MAC, 104);
+    setColumnWidth(DeviceRow::MAC, std::max(104, macWidth));
     setColumnWidth(DeviceRow::Version, 80);
     setColumnWidth(DeviceRow::DHCP, 50);
-    setColumnWidth(DeviceRow::IPAddress, 95);
-    setColumnWidth(DeviceRow::Netmask, 95);
-    setColumnWidth(DeviceRow::Gateway, 95);
+    setColumnWidth(DeviceRow::IPAddress, std::max(95, addressWidth));
+    setColumnWidth(DeviceRow::Netmask, std::max(95, addressWidth));
+    setColumnWidth(DeviceRow::Gateway, std::max(95, addressWidth));
     setColumnWidth(DeviceRow::RemoteHost, 95);
     for (int column = DeviceRow::VisibleColumns; column < DeviceRow::ColumnCount; ++column)
         setColumnHidden(column, true);
