@@ -5,6 +5,8 @@
 #include "app/ui/InfoMessage.h"
 #include "app/ui/KovaIcons.h"
 #include "app/ui/NewFile.h"
+#include "device/ui/DeviceList.h"
+#include "device/ui/LocatorController.h"
 
 #include <QAction>
 #include <QApplication>
@@ -19,7 +21,6 @@
 #include <QStatusTipEvent>
 #include <QTimer>
 #include <QToolBar>
-#include <QTreeWidget>
 
 TMainForm::TMainForm(Endpoints endpoints, TDocumentKinds kinds, QWidget *parent)
     : QMainWindow(parent), m_endpoints(std::move(endpoints)), m_kinds(std::move(kinds))
@@ -33,9 +34,9 @@ TMainForm::TMainForm(Endpoints endpoints, TDocumentKinds kinds, QWidget *parent)
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
-    // Placeholder list until the locator's list view is wired in.
-    m_deviceList = new QTreeWidget;
-    m_deviceList->setObjectName(QStringLiteral("lstDevices"));
+    m_deviceList = new TDeviceListView;
+    m_locator = new TLocatorController(m_deviceList, nullptr, m_endpoints.udpPort,
+                                       QHostAddress(QString::fromLatin1(m_endpoints.broadcast)), this);
 
     // The device list lies along the bottom, below a splitter bar.
     m_splitter = new QSplitter(Qt::Vertical);
@@ -53,17 +54,16 @@ TMainForm::TMainForm(Endpoints endpoints, TDocumentKinds kinds, QWidget *parent)
     CreateToolBar();
     CreateStatusBar();
 
-    m_deviceList->setContextMenuPolicy(Qt::ActionsContextMenu);
     {
         auto *separator = new QAction(m_deviceList);
         separator->setSeparator(true);
-        m_deviceList->addActions({action(QStringLiteral("DevicesSearchLocal")), action(QStringLiteral("DevicesSearchRemote")),
-                                  separator, action(QStringLiteral("DevicesProperties")),
-                                  action(QStringLiteral("DevicesConnect"))});
+        m_deviceList->setContextActions({action(QStringLiteral("DevicesSearchLocal")),
+                                         action(QStringLiteral("DevicesSearchRemote")), separator,
+                                         action(QStringLiteral("DevicesProperties")), action(QStringLiteral("DevicesConnect"))});
     }
 
     connect(m_mdi, &QMdiArea::subWindowActivated, this, &TMainForm::ScheduleUpdate);
-    connect(m_deviceList, &QTreeWidget::itemSelectionChanged, this, &TMainForm::ScheduleUpdate);
+    connect(m_deviceList, &TDeviceListView::itemSelectionChanged, this, &TMainForm::ScheduleUpdate);
     // The command update runs after whatever the user did; no polling.
     qApp->installEventFilter(this);
 
@@ -320,10 +320,10 @@ TMainState TMainForm::CurrentState() const
             s.fileRowSelected = SelectedRowOf(document, "lstFiles") >= 0;
     }
 
-    if (QTreeWidgetItem *row = m_deviceList->currentItem(); row && row->isSelected()) {
+    if (const std::optional<TDeviceData> device = m_deviceList->selectedDevice()) {
         s.deviceSelected = true;
-        s.selectedName = row->text(0).toLatin1();
-        s.selectedMac = row->text(2).toLatin1();
+        s.selectedName = device->DeviceName;
+        s.selectedMac = device->MAC;
     }
     s.connectChecked = action(QStringLiteral("DevicesConnect"))->isChecked();
     return s;
@@ -416,9 +416,11 @@ void TMainForm::showEvent(QShowEvent *event)
 
 void TMainForm::FormShow()
 {
-    // The locator's sockets, the proxy settings and the locator reset join here as they arrive.
+    m_locator->SetUpSockets();
     if (!m_infoMessage)
         m_infoMessage = new TInfoMessage(this);
+    m_locator->setInfoMessage(m_infoMessage);
+    m_locator->reset();
 }
 
 void TMainForm::closeEvent(QCloseEvent *event)

@@ -12,11 +12,12 @@ class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class QSplitter;
-class QTreeWidget;
 class TConfigDocument;
 class TfrmAbout;
 class TfrmNewFile;
 class TInfoMessage;
+class TDeviceListView;
+class TLocatorController;
 
 // Where the gateways are reached. The program uses the defaults; tests point them at a
 // simulator on loopback.
@@ -64,6 +65,8 @@ public:
     int KindOf(const TMDIChild *document) const;
     QAction *action(const QString &name) const { return m_actions.value(name); }
     QMdiArea *mdiArea() const { return m_mdi; }
+    TDeviceListView *DeviceList() const { return m_deviceList; }
+    TLocatorController *Locator() const { return m_locator; }
     TfrmNewFile *frmNewFile() const { return m_frmNewFile; }
     TfrmAbout *frmAbout() const { return m_frmAbout; }
     TInfoMessage *InfoMessage() const { return m_infoMessage; }
@@ -134,7 +137,8 @@ private:
     QHash<QString, QAction *> m_actions;
     QMdiArea *m_mdi = nullptr;
     QSplitter *m_splitter = nullptr;
-    QTreeWidget *m_deviceList = nullptr;
+    TDeviceListView *m_deviceList = nullptr;
+    TLocatorController *m_locator = nullptr;
     QMenu *m_windowMenu = nullptr;
     QLabel *m_statusHint = nullptr;
     QLabel *m_statusConnection = nullptr;

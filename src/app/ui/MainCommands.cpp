@@ -5,6 +5,8 @@
 #include "app/ui/About.h"
 #include "app/ui/ConfigDocument.h"
 #include "app/ui/NewFile.h"
+#include "device/ui/DeviceList.h"
+#include "device/ui/LocatorController.h"
 
 #include <QAction>
 #include <QMdiArea>
@@ -97,7 +99,8 @@ void TMainForm::FileExitExecute()
 
 void TMainForm::DevicesSearchLocalExecute()
 {
-    // Wired to the locator when it is part of the program.
+    m_locator->DevicesSearchLocalExecute();
+    ApplicationUpdate();
 }
 
 void TMainForm::DevicesSearchRemoteExecute()
