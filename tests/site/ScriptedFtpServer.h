@@ -67,6 +67,7 @@ private:
         s.sendBytes(out.constData(), int(out.size()));
     }
 
+    // A line from the control connection, waiting up to waitMs (0: only what has arrived).
     bool readLine(Poco::Net::StreamSocket &s, QByteArray &line, int waitMs)
     {
         for (int waited = 0; !m_stop; waited += 20) {
@@ -79,15 +80,16 @@ private:
                 m_in.remove(0, nl + 1);
                 return true;
             }
-            if (waited >= waitMs)
-                return false;
-            if (s.poll(Poco::Timespan(20000), Poco::Net::Socket::SELECT_READ)) {
+            if (s.poll(Poco::Timespan(waitMs == 0 ? 0 : 20000), Poco::Net::Socket::SELECT_READ)) {
                 char buf[512];
                 const int n = s.receiveBytes(buf, sizeof buf);
                 if (n <= 0)
                     return false;
                 m_in.append(buf, n);
+                continue;
             }
+            if (waited >= waitMs)
+                return false;
         }
         return false;
     }
