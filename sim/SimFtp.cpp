@@ -50,7 +50,7 @@ public:
 
     void run() override
     {
-        m_ip = m_gateway.ip();
+        m_ip = m_gateway.serveAddress();
         try {
             serve();
         } catch (const Poco::Exception &e) {
@@ -541,7 +541,7 @@ void SimFtp::start()
     quint16 port = m_simulator.options().ftpPort;
     for (int i = 0; i < gateways; ++i) {
         Gateway &g = m_simulator.gateway(i);
-        const QByteArray ip = g.ip();
+        const QByteArray ip = g.serveAddress();
         if (ip.isEmpty())
             continue;
         ServerSocket socket(SocketAddress(ip.toStdString(), port), 16);
