@@ -5,6 +5,7 @@
 #include "app/ui/About.h"
 #include "app/ui/Main.h"
 #include "app/ui/NewFile.h"
+#include "site/ui/Site.h"
 
 #include <QAction>
 #include <QLabel>
@@ -48,6 +49,7 @@ private slots:
     void statusHintFollowsPointer();
     void aboutBox();
     void windowMenuListsDocuments();
+    void programTableHasTheWebSite();
 
 private:
     QString writeFile(const QString &name, const QByteArray &content);
@@ -525,6 +527,42 @@ void TestMainWindow::windowMenuListsDocuments()
     m_form->action(QStringLiteral("WindowMinimizeAll"))->trigger();
     for (QMdiSubWindow *window : m_form->mdiArea()->subWindowList())
         QVERIFY(window->isMinimized());
+}
+
+void TestMainWindow::programTableHasTheWebSite()
+{
+    TMainForm form; // the program's own table
+    form.CreateDialogs();
+    form.show();
+    auto *list = form.frmNewFile()->findChild<QListWidget *>(QStringLiteral("lstNewFiles"));
+    QCOMPARE(list->count(), 4);
+    QVERIFY(list->item(KindWebSite)->flags() & Qt::ItemIsEnabled);
+
+    auto *site = qobject_cast<TMDISite *>(form.CreateDocument(KindWebSite));
+    QVERIFY(site);
+    QCOMPARE(site->windowTitle(), QStringLiteral("Orvan Web Site - noname1.qsw"));
+    QVERIFY(form.action(QStringLiteral("WebSiteAddFile"))->isEnabled());
+    QVERIFY(!form.action(QStringLiteral("WebSiteRemoveFile"))->isEnabled());
+    QVERIFY(!form.action(QStringLiteral("ConfigurationAddTag"))->isEnabled());
+    site->SetSaved(false);
+    form.ApplicationUpdate();
+    QCOMPARE(site->windowTitle(), QStringLiteral("Orvan Web Site - noname1.qsw*"));
+    site->SetSaved(true);
+    form.ApplicationUpdate();
+    QCOMPARE(site->windowTitle(), QStringLiteral("Orvan Web Site - noname1.qsw"));
+
+    // A web site file opens as a web site document; anything else is refused.
+    const QString path = m_dir->filePath(QStringLiteral("site.qsw"));
+    TOrvanSite image;
+    QVERIFY(image.Create(path));
+    QVERIFY(image.AddFile(writeFile(QStringLiteral("index.html"), "<html></html>")));
+    QVERIFY(image.Save());
+    form.OpenFile(path);
+    QCOMPARE(form.Documents().size(), 2);
+    QCOMPARE(form.ActiveDocument()->windowTitle(), QStringLiteral("Orvan Web Site - ") + path);
+    form.OpenFile(writeFile(QStringLiteral("plain.txt"), "MODBUS\n"));
+    QCOMPARE(form.Documents().size(), 2);
+    QCOMPARE(m_prompt->texts(QStringLiteral("error")).size(), 1);
 }
 
 KOVA_TEST(TestMainWindow)

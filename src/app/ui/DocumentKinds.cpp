@@ -1,6 +1,7 @@
 #include "app/ui/DocumentKinds.h"
 
 #include "app/ui/KovaIcons.h"
+#include "site/ui/Site.h"
 
 TDocumentKinds StandardDocumentKinds()
 {
@@ -17,6 +18,6 @@ TDocumentKinds StandardDocumentKinds()
 
     // Each document kind is plugged in here, one line per kind, as it is built, e.g.
     //   PlugDocument<TMDIModbusConfig>(kinds[KindModbus], IsModbusConfigFile);
-    //   PlugSiteDocument<TMDISite>(kinds[KindWebSite], IsOrvanSiteFile);
+    PlugSiteDocument<TMDISite>(kinds[KindWebSite], &TMDISite::IsOrvanSiteFile);
     return kinds;
 }

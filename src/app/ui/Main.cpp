@@ -7,6 +7,7 @@
 #include "app/ui/NewFile.h"
 #include "device/ui/DeviceList.h"
 #include "device/ui/LocatorController.h"
+#include "site/ui/TransferSite.h"
 
 #include <QAction>
 #include <QApplication>
@@ -48,6 +49,8 @@ TMainForm::TMainForm(Endpoints endpoints, TDocumentKinds kinds, QWidget *parent)
     m_splitter->setChildrenCollapsible(false);
     m_splitter->setSizes({500, 160});
     setCentralWidget(m_splitter);
+
+    TfrmTransferSite::SetFtpPort(m_endpoints.ftpPort);
 
     CreateActions();
     CreateMenus();
