@@ -48,6 +48,7 @@ THttpClient::Result THttpClient::post(const QByteArray &host, const QByteArray &
 
         Poco::Net::HTTPRequest request(Poco::Net::HTTPRequest::HTTP_POST, uri.getPathEtc(),
                                        Poco::Net::HTTPMessage::HTTP_1_0);
+        request.setHost(uri.getHost(), port);
         request.setContentType("text/x-zpack");
         request.set("Accept", "text/html, */*");
         request.setContentLength(body.size());
