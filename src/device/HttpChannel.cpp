@@ -41,9 +41,17 @@ THttpClient::Result THttpClient::post(const QByteArray &host, const QByteArray &
         session.setTimeout(timeout, timeout, timeout);
         session.setKeepAlive(false);
         if (!m_proxy.host.isEmpty()) {
-            session.setProxy(m_proxy.host.toStdString(), m_proxy.port);
-            if (m_proxy.authentication)
-                session.setProxyCredentials(m_proxy.userName.toStdString(), m_proxy.password.toStdString());
+            Poco::Net::HTTPClientSession::ProxyConfig proxy;
+            proxy.host = m_proxy.host.toStdString();
+            proxy.port = m_proxy.port;
+            // Poco's default method would send empty basic credentials even when none are wanted.
+            proxy.authMethod = Poco::Net::HTTPClientSession::PROXY_AUTH_NONE;
+            if (m_proxy.authentication) {
+                proxy.authMethod = Poco::Net::HTTPClientSession::PROXY_AUTH_HTTP_BASIC;
+                proxy.username = m_proxy.userName.toStdString();
+                proxy.password = m_proxy.password.toStdString();
+            }
+            session.setProxyConfig(proxy);
         }
 
         Poco::Net::HTTPRequest request(Poco::Net::HTTPRequest::HTTP_POST, uri.getPathEtc(),
