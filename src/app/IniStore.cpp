@@ -134,7 +134,8 @@ bool IniStore::write()
 {
     m_error.clear();
     QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered: a buffered write that fails at flush time can go unnoticed by commit().
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         m_error = file.errorString();
         return false;
     }
