@@ -26,12 +26,25 @@
 class ScriptedHttpServer
 {
 public:
-    enum class Action { Reply, Drop, Hang };
+    enum class Action { Reply, Drop, Hang, Forward };
     struct Step
     {
         Action action = Action::Reply;
         QByteArray response; // the whole reply, status line included
     };
+
+    // Every connection is relayed to the target, both directions recorded.
+    void forwardTo(const QByteArray &address, quint16 port)
+    {
+        std::lock_guard lock(m_mutex);
+        m_forward = Poco::Net::SocketAddress(address.toStdString(), port);
+        m_forwarding = true;
+    }
+    QList<QByteArray> replies() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_replies;
+    }
 
     static QByteArray ok(const QByteArray &body)
     {
@@ -75,7 +88,9 @@ private:
             {
                 std::lock_guard lock(m_mutex);
                 m_requests.append(request);
-                if (!m_script.empty()) {
+                if (m_forwarding) {
+                    step.action = Action::Forward;
+                } else if (!m_script.empty()) {
                     step = m_script.front();
                     m_script.pop_front();
                 } else {
@@ -96,11 +111,31 @@ private:
                     if (n <= 0)
                         break;
                 }
+            } else if (step.action == Action::Forward) {
+                const QByteArray answer = relay(request);
+                std::lock_guard lock(m_mutex);
+                m_replies.append(answer);
+                client.sendBytes(answer.constData(), int(answer.size()));
             } else if (step.action == Action::Reply) {
                 client.sendBytes(step.response.constData(), int(step.response.size()));
             }
             client.close();
         }
+    }
+
+    QByteArray relay(const QByteArray &request)
+    {
+        QByteArray answer;
+        try {
+            Poco::Net::StreamSocket target(m_forward);
+            target.setReceiveTimeout(Poco::Timespan(5, 0));
+            target.sendBytes(request.constData(), int(request.size()));
+            char buffer[4096];
+            for (int n; (n = target.receiveBytes(buffer, sizeof buffer)) > 0;)
+                answer.append(buffer, n);
+        } catch (...) {
+        }
+        return answer;
     }
 
     // Headers up to the empty line, then Content-Length bytes of body.
@@ -136,6 +171,9 @@ private:
     mutable std::mutex m_mutex;
     std::deque<Step> m_script;
     QList<QByteArray> m_requests;
+    QList<QByteArray> m_replies;
+    bool m_forwarding = false;
+    Poco::Net::SocketAddress m_forward;
 };
 
 // tinyproxy in the foreground on a free loopback port, with basic authentication.
