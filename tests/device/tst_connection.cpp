@@ -8,6 +8,7 @@
 #include "device/DscPkt.h"
 #include "device/HttpChannel.h"
 #include "device/ui/Connection.h"
+#include "device/ui/DeviceList.h"
 #include "device/ui/Password.h"
 #include "device/ui/SearchRemote.h"
 
@@ -305,25 +306,35 @@ private slots:
         QVERIFY(dialog.findChild<QPushButton *>("btnOk")->isEnabled());
     }
 
-    // A second search for the same gateway hands over the same MAC with the new data,
-    // so the device list overwrites the row.
-    void searchingAgainGivesTheSameMac()
+    // A remote search for a gateway already listed (same MAC) overwrites its row, remote
+    // host included; searching again after a change overwrites it once more.
+    void searchOverwritesTheRowWithTheSameMac()
     {
         Bench bench;
         START_SIMULATOR(bench);
-        QList<TDeviceData> added;
-        TfrmSearchRemote dialog(bench.channel, [&](const TDeviceData &d) { added << d; });
-        for (const char *host : {"127.0.0.2", "127.0.0.2"}) {
+        TDeviceListView list;
+        TDeviceData local = listedRow();
+        local.HostName = "old-name";
+        local.Version = "1.0";
+        list.AddDeviceToList(local);
+        TDeviceData other = listedRow();
+        other.MAC = "00-50-C2-FF-FF-FF";
+        list.AddDeviceToList(other);
+        TfrmSearchRemote dialog(bench.channel, [&](const TDeviceData &d) { list.AddDeviceToList(d); });
+        for (const char *expectedHost : {"plant-gw", "renamed"}) {
             dialog.show();
             QCOMPARE(dialog.findChild<QLineEdit *>("txtRemoteIP")->text(), QString()); // cleared on opening
-            dialog.findChild<QLineEdit *>("txtRemoteIP")->setText(host);
+            dialog.findChild<QLineEdit *>("txtRemoteIP")->setText("127.0.0.2");
             dialog.findChild<QPushButton *>("btnOk")->click();
+            QCOMPARE(list.rowCount(), 2);
+            const int row = list.DeviceIsListed(local);
+            QVERIFY(row >= 0);
+            const TDeviceData listed = *list.deviceAt(row);
+            QCOMPARE(listed.HostName, QByteArray(expectedHost));
+            QCOMPARE(listed.RemoteHost, QByteArray("127.0.0.2"));
+            QCOMPARE(listed.Version, QByteArray("2.1.0-TS"));
             bench.gateway().update([](sim::GatewayState &g) { g.hostName = "renamed"; });
         }
-        QCOMPARE(added.size(), 2);
-        QCOMPARE(added[0].MAC, added[1].MAC);
-        QCOMPARE(added[0].HostName, QByteArray("plant-gw"));
-        QCOMPARE(added[1].HostName, QByteArray("renamed"));
     }
 };
 
