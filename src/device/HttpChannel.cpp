@@ -142,6 +142,10 @@ bool THttpChannel::SendHTTPServer(const QByteArray &ip, const QByteArray &remote
 bool THttpChannel::SendHTTPAdminServer(const QString &info, const QByteArray &ip, const QByteArray &remote,
                                        const TPacket &request, TPacket &reply)
 {
+    if (m_busy) { // refused below; the window belongs to the request in flight
+        m_lastError = QStringLiteral("another request is in flight");
+        return false;
+    }
     if (showInfo) {
         showInfo(info);
         m_infoShown = true;

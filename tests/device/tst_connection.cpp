@@ -4,6 +4,7 @@
 
 #include "Simulator.h"
 
+#include "app/ui/InfoMessage.h"
 #include "device/Connection.h"
 #include "device/DscPkt.h"
 #include "device/HttpChannel.h"
@@ -169,14 +170,19 @@ private slots:
             g.model = "1117";
             g.version = "2.0.3-TS"; // below the DF1 family's 2.0.5
         });
+        bench.gateway().setFault("GETADMIN", {sim::FaultKind::Delay, 300});
         TfrmPassword password;
         TfrmVersionNotice notice;
+        TInfoMessage info;
         TDeviceConnection connection(bench.channel);
         AttachConnectionWindows(connection, password, notice);
+        AttachInfoMessage(bench.channel, &info);
         QStringList seen;
         QTimer driver;
         QObject::connect(&driver, &QTimer::timeout, [&] {
             QWidget *modal = QApplication::activeModalWidget();
+            if (info.isVisible() && !seen.contains("info:" + info.text()))
+                seen << "info:" + info.text(); // up, and the windows alive, during the request
             if (modal == &password && password.isVisible()) {
                 auto *field = password.findChild<QLineEdit *>("txtPassword");
                 seen << "password:" + field->text() + ":" + QString::number(field->maxLength());
@@ -195,7 +201,8 @@ private slots:
         row.Version = "2.0.3-TS";
         row.ProtocolFamily = 2;
         QVERIFY(connection.ConnectToDevice(row));
-        QCOMPARE(seen, (QStringList{"password::20", "notice:Device version: 2.0.3-TS"}));
+        QCOMPARE(seen, (QStringList{"password::20", "info:Connecting...", "notice:Device version: 2.0.3-TS"}));
+        QVERIFY(!info.isVisible());
         QVERIFY(connection.Connected()); // a notice, not a refusal
         QCOMPARE(prompt.texts("information"), QStringList{"Succesfully Connected to Orvan-DF1-C/" + kMac + "."});
     }

@@ -200,10 +200,15 @@ private slots:
             ticked = true;
             busyDuring = channel.busy() && blockingCallInProgress();
             TPacket nestedReply;
-            nestedResult = channel.SendHTTPServer("127.0.0.1", "", "admpost.cgi", command("GETNET"), nestedReply);
+            nestedResult = channel.SendHTTPServer("127.0.0.1", "", "admpost.cgi", command("GETNET"), nestedReply)
+                           || channel.SendHTTPAdminServer("Other...", "127.0.0.1", "", command("GETNET"), nestedReply);
         });
+        QStringList events;
+        channel.showInfo = [&](const QString &text) { events << "show " + text; };
+        channel.hideInfo = [&] { events << QStringLiteral("hide"); };
         TPacket reply;
-        QVERIFY(!channel.SendHTTPServer("127.0.0.1", "", "admpost.cgi", command("GETADMIN"), reply));
+        QVERIFY(!channel.SendHTTPAdminServer("Connecting...", "127.0.0.1", "", command("GETADMIN"), reply));
+        QCOMPARE(events, (QStringList{"show Connecting...", "hide"})); // the refused one left the window alone
         QVERIFY(ticked);
         QVERIFY(busyDuring);
         QVERIFY(!nestedResult);

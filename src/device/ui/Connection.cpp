@@ -1,6 +1,10 @@
 #include "device/ui/Connection.h"
 
+#include "app/ui/InfoMessage.h"
+#include "device/HttpChannel.h"
 #include "device/ui/Password.h"
+
+#include <QPointer>
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -60,5 +64,20 @@ void AttachConnectionWindows(TDeviceConnection &connection, TfrmPassword &passwo
     connection.showIncompatibleFirmware = [&notice](const TDeviceData &device, const FirmwareBounds &bounds) {
         notice.setDevice(device, bounds);
         notice.exec();
+    };
+}
+
+void AttachInfoMessage(THttpChannel &channel, TInfoMessage *info)
+{
+    QPointer<TInfoMessage> window(info);
+    channel.showInfo = [window](const QString &text) {
+        if (window) {
+            window->setText(text);
+            window->showNow();
+        }
+    };
+    channel.hideInfo = [window] {
+        if (window)
+            window->hide();
     };
 }
