@@ -50,7 +50,6 @@ IniStore::IniStore(const QString &path)
 bool IniStore::bind(const QString &path, bool loadFile)
 {
     m_path = path;
-    m_sections.clear();
     return loadFile ? load() : true;
 }
 

@@ -18,9 +18,9 @@ public:
     // Binds to the path and loads the file when it exists.
     explicit IniStore(const QString &path);
 
-    // Binds to a path; with load, the store's content is replaced by the file's
-    // (an empty store when the file is missing). Returns false when an existing file
-    // cannot be read.
+    // Binds to a path. With load, the content is replaced by the file's (an empty store
+    // when the file is missing); without, the content stays and is written there next
+    // (clear() first for a fresh store). False when an existing file cannot be read.
     bool bind(const QString &path, bool load = true);
     QString path() const { return m_path; }
 

@@ -11,6 +11,7 @@ bool TDeviceConnection::ConnectToDevice(const TDeviceData &device)
         return false;
 
     m_device = device;
+    m_device.UserName = "admin";
     m_device.FullConfig = device.DeviceName.contains("Orvan");
 
     TPacket request;

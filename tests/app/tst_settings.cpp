@@ -110,6 +110,24 @@ private slots:
         QCOMPARE(store.keys("EXTRA"), QStringList{"NOTE"});
     }
 
+    void rebinding()
+    {
+        QTemporaryDir dir;
+        const QString first = dir.filePath("first.ovc");
+        const QString second = dir.filePath("second.ovc");
+        writeFile(first, "[A]\nK=1\n");
+        writeFile(second, "[B]\nJ=2\n");
+        IniStore store(first);
+        store.bind(second, false); // keeps the content, writes it to the new path
+        QVERIFY(store.write());
+        QCOMPARE(readFile(second), QByteArray("[A]\r\nK=1\r\n\r\n"));
+        writeFile(second, "[B]\nJ=2\n");
+        QVERIFY(store.bind(second)); // loads, replacing the content
+        QCOMPARE(store.sections(), QStringList{"B"});
+        QVERIFY(store.bind(dir.filePath("missing.ovc")));
+        QVERIFY(store.sections().isEmpty());
+    }
+
     void duplicateKeyFirstCounts()
     {
         IniStore store;
