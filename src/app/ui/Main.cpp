@@ -5,7 +5,12 @@
 #include "app/ui/InfoMessage.h"
 #include "app/ui/KovaIcons.h"
 #include "app/ui/NewFile.h"
+#include "app/KovaOptions.h"
+#include "app/ui/Options.h"
+#include "device/ui/Connection.h"
 #include "device/ui/DeviceList.h"
+#include "device/ui/Password.h"
+#include "device/ui/SearchRemote.h"
 #include "device/ui/LocatorController.h"
 #include "site/ui/TransferSite.h"
 
@@ -50,7 +55,21 @@ TMainForm::TMainForm(Endpoints endpoints, TDocumentKinds kinds, QWidget *parent)
     m_splitter->setSizes({500, 160});
     setCentralWidget(m_splitter);
 
+    m_channel.setPort(m_endpoints.httpPort);
+    m_channel.setReadTimeout(m_endpoints.httpReadTimeoutMs);
     TfrmTransferSite::SetFtpPort(m_endpoints.ftpPort);
+    // The web site transfer reads the FTP proxy settings at each connection.
+    TfrmTransferSite::SetProxySettingsSource([] {
+        FtpProxySettings proxy;
+        proxy.enabled = GetFTPProxyEnabled();
+        proxy.host = GetFTPProxyServer().toLatin1();
+        proxy.port = quint16(GetFTPProxyPort());
+        proxy.logon = GetFTPProxyAuth();
+        proxy.user = GetFTPProxyUserName().toLatin1();
+        proxy.password = GetFTPProxyPassword().toLatin1();
+        proxy.method = GetFTPProxyMethod();
+        return proxy;
+    });
 
     CreateActions();
     CreateMenus();
@@ -70,7 +89,6 @@ TMainForm::TMainForm(Endpoints endpoints, TDocumentKinds kinds, QWidget *parent)
     // The command update runs after whatever the user did; no polling.
     qApp->installEventFilter(this);
 
-    m_connected = false;
     m_documentCounter = 1;
     SetConnectAction(false);
     ApplicationUpdate();
@@ -242,12 +260,22 @@ void TMainForm::CreateDialogs()
 {
     // Created once, in this order, and reused for every use. Dialogs of later parts of the
     // program take their place in the list as they arrive:
-    // TfrmProperties, TfrmPassword, TfrmSearchRemote,
+    // TfrmProperties,
+    if (!m_frmPassword) {
+        m_frmPassword = new TfrmPassword(this);
+        m_frmVersionNotice = new TfrmVersionNotice(this);
+        AttachConnectionWindows(m_connection, *m_frmPassword, *m_frmVersionNotice);
+    }
+    if (!m_frmSearchRemote)
+        m_frmSearchRemote = new TfrmSearchRemote(
+            m_channel, [this](const TDeviceData &device) { m_deviceList->AddDeviceToList(device); }, this);
     if (!m_frmNewFile) {
         m_frmNewFile = new TfrmNewFile(this);
         m_frmNewFile->SetKinds(m_kinds);
     }
-    // TfrmTransferSite, TfrmFileViewer, TfrmOptions,
+    // (TfrmTransferSite and TfrmFileViewer are made by the web site document for each use.)
+    if (!m_frmOptions)
+        m_frmOptions = new TfrmOptions(this);
     if (!m_frmAbout)
         m_frmAbout = new TfrmAbout(this);
     // TfrmMonitor, TfrmWriteValue, TfrmGetTagConfig, TfrmModbusTags, TfrmInternalTags, TfrmEmail,
@@ -297,9 +325,9 @@ TMDIChild *TMainForm::ActiveSiteDocument() const
 TMainState TMainForm::CurrentState() const
 {
     TMainState s;
-    s.connected = m_connected;
-    s.connectedName = m_connectedDevice.DeviceName;
-    s.connectedMac = m_connectedDevice.MAC;
+    s.connected = Connected();
+    s.connectedName = ConnectedDevice().DeviceName;
+    s.connectedMac = ConnectedDevice().MAC;
 
     if (TMDIChild *document = ActiveDocument()) {
         s.documentOpen = true;
@@ -366,8 +394,9 @@ void TMainForm::SetConnectAction(bool connected)
     QAction *connectAction = action(QStringLiteral("DevicesConnect"));
     connectAction->setChecked(connected);
     connectAction->setIcon(KovaIcons::connect(connected));
-    const QString hint = ConnectHint(connected, m_connectedDevice.DeviceName, m_connectedDevice.MAC);
-    connectAction->setText(ConnectCaption(connected, m_connectedDevice.DeviceName, m_connectedDevice.MAC));
+    const TDeviceData &device = ConnectedDevice();
+    const QString hint = ConnectHint(connected, device.DeviceName, device.MAC);
+    connectAction->setText(ConnectCaption(connected, device.DeviceName, device.MAC));
     connectAction->setStatusTip(hint);
     connectAction->setToolTip(hint);
 }
@@ -423,6 +452,8 @@ void TMainForm::FormShow()
     if (!m_infoMessage)
         m_infoMessage = new TInfoMessage(this);
     m_locator->setInfoMessage(m_infoMessage);
+    AttachInfoMessage(m_channel, m_infoMessage);
+    SinchronizeOptions();
     m_locator->reset();
 }
 

@@ -2,7 +2,9 @@
 
 #include "app/CommandRules.h"
 #include "app/ui/DocumentKinds.h"
+#include "device/Connection.h"
 #include "device/DeviceData.h"
+#include "device/HttpChannel.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -14,6 +16,10 @@ class QMenu;
 class QSplitter;
 class TConfigDocument;
 class TfrmAbout;
+class TfrmOptions;
+class TfrmPassword;
+class TfrmSearchRemote;
+class TfrmVersionNotice;
 class TfrmNewFile;
 class TInfoMessage;
 class TDeviceListView;
@@ -26,6 +32,7 @@ struct TMainEndpoints
     quint16 udpPort = 998;
     QByteArray broadcast = "255.255.255.255";
     quint16 httpPort = 80;
+    int httpReadTimeoutMs = 20000;
     quint16 ftpPort = 21;
 };
 
@@ -54,8 +61,11 @@ public:
     // counter grows. nullptr when the kind is not available.
     TMDIChild *CreateDocument(int kind);
 
-    bool Connected() const { return m_connected; }
-    const TDeviceData &ConnectedDevice() const { return m_connectedDevice; }
+    bool Connected() const { return m_connection.Connected(); }
+    const TDeviceData &ConnectedDevice() const { return m_connection.ConnectedDevice(); }
+    THttpChannel &HttpChannel() { return m_channel; }
+    // Applies the HTTP proxy settings to the remote client.
+    void SinchronizeOptions() { m_channel.SinchronizeOptions(); }
     int DocumentCounter() const { return m_documentCounter; }
     const Endpoints &endpoints() const { return m_endpoints; }
     const TDocumentKinds &kinds() const { return m_kinds; }
@@ -69,6 +79,9 @@ public:
     TLocatorController *Locator() const { return m_locator; }
     TfrmNewFile *frmNewFile() const { return m_frmNewFile; }
     TfrmAbout *frmAbout() const { return m_frmAbout; }
+    TfrmPassword *frmPassword() const { return m_frmPassword; }
+    TfrmSearchRemote *frmSearchRemote() const { return m_frmSearchRemote; }
+    TfrmOptions *frmOptions() const { return m_frmOptions; }
     TInfoMessage *InfoMessage() const { return m_infoMessage; }
 
     // The command update: evaluates every command, the caption and the status bar now.
@@ -128,8 +141,8 @@ private:
 
     Endpoints m_endpoints;
     TDocumentKinds m_kinds;
-    bool m_connected = false;
-    TDeviceData m_connectedDevice;
+    THttpChannel m_channel;
+    TDeviceConnection m_connection{m_channel};
     int m_documentCounter = 1;
     bool m_shownOnce = false;
     bool m_updatePending = false;
@@ -143,7 +156,11 @@ private:
     QLabel *m_statusHint = nullptr;
     QLabel *m_statusConnection = nullptr;
 
+    TfrmPassword *m_frmPassword = nullptr;
+    TfrmVersionNotice *m_frmVersionNotice = nullptr;
+    TfrmSearchRemote *m_frmSearchRemote = nullptr;
     TfrmNewFile *m_frmNewFile = nullptr;
+    TfrmOptions *m_frmOptions = nullptr;
     TfrmAbout *m_frmAbout = nullptr;
     TInfoMessage *m_infoMessage = nullptr;
 };

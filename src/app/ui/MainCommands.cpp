@@ -5,7 +5,9 @@
 #include "app/ui/About.h"
 #include "app/ui/ConfigDocument.h"
 #include "app/ui/NewFile.h"
+#include "app/ui/Options.h"
 #include "device/ui/DeviceList.h"
+#include "device/ui/SearchRemote.h"
 #include "device/ui/LocatorController.h"
 
 #include <QAction>
@@ -105,13 +107,22 @@ void TMainForm::DevicesSearchLocalExecute()
 
 void TMainForm::DevicesSearchRemoteExecute()
 {
-    // Wired to the remote search when it is part of the program.
+    CreateDialogs();
+    m_frmSearchRemote->exec(); // a found device goes to the list through the dialog's callback
+    ApplicationUpdate();
 }
 
 void TMainForm::DevicesConnectExecute()
 {
-    // Wired to the connection when it is part of the program; the toggle keeps the state.
-    SetConnectAction(m_connected);
+    if (Connected()) {
+        // A connection is the client's state only: nothing is sent.
+        m_connection.Disconnect();
+    } else if (const std::optional<TDeviceData> device = m_deviceList->selectedDevice()) {
+        CreateDialogs();
+        m_connection.ConnectToDevice(*device);
+    }
+    // The toggle shows the connection, whatever the click did to it.
+    SetConnectAction(Connected());
     ApplicationUpdate();
 }
 
@@ -182,27 +193,27 @@ void TMainForm::ConfigurationRemoveTagExecute()
 void TMainForm::ConfigurationSendToOrvanExecute()
 {
     TConfigDocument *document = ActiveConfigDocument();
-    if (!m_connected || !document)
+    if (!Connected() || !document)
         return;
-    if (m_kinds[size_t(KindOf(document))].family != m_connectedDevice.ProtocolFamily) {
+    if (m_kinds[size_t(KindOf(document))].family != ConnectedDevice().ProtocolFamily) {
         Prompt::instance().error(QStringLiteral("The Configuration file you're trying to send do not correspond\r\n"
                                                 "to the Model of the Connected Orvan."));
         return;
     }
-    document->SendToOrvan(m_connectedDevice);
+    document->SendToOrvan(ConnectedDevice());
     ApplicationUpdate();
 }
 
 void TMainForm::ConfigurationGetFromOrvanExecute()
 {
-    if (!m_connected)
+    if (!Connected())
         return;
     for (size_t i = 0; i < m_kinds.size(); ++i) {
         const TDocumentKind &kind = m_kinds[i];
-        if (kind.role != TDocumentKind::Role::Configuration || kind.family != m_connectedDevice.ProtocolFamily)
+        if (kind.role != TDocumentKind::Role::Configuration || kind.family != ConnectedDevice().ProtocolFamily)
             continue;
         if (TMDIChild *document = CreateDocument(int(i)))
-            document->GetFromOrvan(m_connectedDevice);
+            document->GetFromOrvan(ConnectedDevice());
         break;
     }
     ApplicationUpdate();
@@ -239,21 +250,21 @@ void TMainForm::WebSiteRemoveFileExecute()
 void TMainForm::WebSiteSendToOrvanExecute()
 {
     TMDIChild *document = ActiveSiteDocument();
-    if (!m_connected || !document)
+    if (!Connected() || !document)
         return;
-    document->SendToOrvan(m_connectedDevice);
+    document->SendToOrvan(ConnectedDevice());
     ApplicationUpdate();
 }
 
 void TMainForm::WebSiteGetFromOrvanExecute()
 {
-    if (!m_connected)
+    if (!Connected())
         return;
     for (size_t i = 0; i < m_kinds.size(); ++i) {
         if (m_kinds[i].role != TDocumentKind::Role::WebSite)
             continue;
         if (TMDIChild *document = CreateDocument(int(i)))
-            document->GetFromOrvan(m_connectedDevice);
+            document->GetFromOrvan(ConnectedDevice());
         break;
     }
     ApplicationUpdate();
@@ -266,7 +277,9 @@ void TMainForm::ToolsTagMonitorExecute()
 
 void TMainForm::ToolsOptionsExecute()
 {
-    // The Options dialog arrives with the settings store.
+    CreateDialogs();
+    if (m_frmOptions->exec() == QDialog::Accepted)
+        SinchronizeOptions();
 }
 
 void TMainForm::ToolsAboutExecute()
