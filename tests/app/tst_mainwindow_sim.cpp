@@ -5,9 +5,15 @@
 #include "TestDocuments.h"
 #include "app/ui/Main.h"
 #include "device/ui/DeviceList.h"
+#include "device/ui/Password.h"
+#include "device/ui/SearchRemote.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
 #include <QTest>
 
 #include <memory>
@@ -22,8 +28,21 @@ private slots:
     void cleanup();
 
     void searchListsGatewaysAndSelectionEnablesCommands();
+    void connectAndDisconnect();
+    void connectRefused_data();
+    void connectRefused();
+    void modelCheckOnSend_data();
+    void modelCheckOnSend();
+    void getFromOrvanMakesANewDocument();
+    void remoteSearchAddsARow();
 
 private:
+    // Searches and selects the row of the gateway with this MAC.
+    void searchAndSelect(const QByteArray &mac);
+    // Triggers Connect, answering the password dialog with password (nullopt: Cancel).
+    void connectWith(const std::optional<QString> &password);
+    QString statusConnection() const;
+
     static sim::GatewayState gateway(const QByteArray &model, const QByteArray &mac, const QByteArray &ip);
 
     std::unique_ptr<RecordingPrompt> m_prompt;
@@ -95,6 +114,197 @@ void TestMainWindowSim::searchListsGatewaysAndSelectionEnablesCommands()
     QCOMPARE(list->rowCount(), 2);
     QTRY_VERIFY(!connect->isEnabled());
     QCOMPARE(properties->text(), QStringLiteral("&Properties..."));
+}
+
+void TestMainWindowSim::searchAndSelect(const QByteArray &mac)
+{
+    TDeviceListView *list = m_form->DeviceList();
+    if (list->rowCount() == 0)
+        m_form->action(QStringLiteral("DevicesSearchLocal"))->trigger();
+    TDeviceData wanted;
+    wanted.MAC = mac;
+    const int row = list->DeviceIsListed(wanted);
+    QVERIFY(row >= 0);
+    list->selectRow(row);
+    m_form->ApplicationUpdate();
+}
+
+void TestMainWindowSim::connectWith(const std::optional<QString> &password)
+{
+    bool answered = false;
+    QTimer::singleShot(0, this, [&] {
+        QDialog *dialog = m_form->frmPassword();
+        QTRY_VERIFY(dialog->isVisible());
+        if (password) {
+            dialog->findChild<QLineEdit *>(QStringLiteral("txtPassword"))->setText(*password);
+            dialog->findChild<QPushButton *>(QStringLiteral("btnOk"))->click();
+        } else {
+            dialog->reject();
+        }
+        answered = true;
+    });
+    m_form->action(QStringLiteral("DevicesConnect"))->trigger();
+    QVERIFY(answered);
+}
+
+QString TestMainWindowSim::statusConnection() const
+{
+    return m_form->findChild<QLabel *>(QStringLiteral("StatusConnection"))->text();
+}
+
+void TestMainWindowSim::connectAndDisconnect()
+{
+    searchAndSelect("00:1D:7A:00:00:01");
+    QAction *connect = m_form->action(QStringLiteral("DevicesConnect"));
+    connectWith(QStringLiteral("secret"));
+
+    QVERIFY(m_form->Connected());
+    QCOMPARE(m_prompt->texts(), QStringList{"Succesfully Connected to Orvan-MB-C/00:1D:7A:00:00:01."});
+    QCOMPARE(m_form->ConnectedDevice().Password, QByteArray("secret"));
+    QCOMPARE(m_form->ConnectedDevice().UserName, QByteArray("admin"));
+    QVERIFY(connect->isChecked());
+    QCOMPARE(connect->text(), QStringLiteral("Disco&nnect from Orvan-MB-C/00:1D:7A:00:00:01"));
+    QCOMPARE(connect->statusTip(), QStringLiteral("Disconnect from Orvan-MB-C/00:1D:7A:00:00:01"));
+    QCOMPARE(m_form->windowTitle(), QStringLiteral("Kova - [] - Orvan-MB-C/00:1D:7A:00:00:01"));
+    QCOMPARE(statusConnection(), QStringLiteral("Connected To: Orvan-MB-C/00:1D:7A:00:00:01"));
+    for (const char *name : {"ConfigurationGetFromOrvan", "WebSiteGetFromOrvan", "ToolsTagMonitor"})
+        QVERIFY2(m_form->action(QString::fromLatin1(name))->isEnabled(), name);
+
+    // With no row selected the connection can still be ended.
+    m_form->DeviceList()->clearSelection();
+    m_form->ApplicationUpdate();
+    QVERIFY(connect->isEnabled());
+
+    // Disconnecting sends nothing: it works with the gateways gone.
+    m_sim->stop();
+    m_prompt->clear();
+    m_form->action(QStringLiteral("DevicesConnect"))->trigger();
+    QVERIFY(!m_form->Connected());
+    QVERIFY(m_prompt->log.isEmpty());
+    QVERIFY(!connect->isChecked());
+    QCOMPARE(connect->text(), QStringLiteral("Co&nnect..."));
+    QCOMPARE(connect->statusTip(), QStringLiteral("Connect to Orvan"));
+    QCOMPARE(m_form->windowTitle(), QStringLiteral("Kova - [] - Not Connected"));
+    QCOMPARE(statusConnection(), QStringLiteral("Not Connected"));
+    QVERIFY(!connect->isEnabled()); // nothing selected, nothing to end
+    QCOMPARE(m_form->DeviceList()->rowCount(), 2);
+}
+
+void TestMainWindowSim::connectRefused_data()
+{
+    QTest::addColumn<std::optional<QString>>("password");
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("cancelled") << std::optional<QString>() << QStringList();
+    QTest::newRow("wrong password") << std::optional<QString>(QStringLiteral("nope"))
+                                    << QStringList{"Unable to connect to Device. Wrong Password."};
+    QTest::newRow("letter case") << std::optional<QString>(QStringLiteral("Secret"))
+                                 << QStringList{"Unable to connect to Device. Wrong Password."};
+}
+
+void TestMainWindowSim::connectRefused()
+{
+    QFETCH(std::optional<QString>, password);
+    searchAndSelect("00:1D:7A:00:00:02");
+    connectWith(password);
+    QVERIFY(!m_form->Connected());
+    QTEST(m_prompt->texts(), "messages");
+    QAction *connect = m_form->action(QStringLiteral("DevicesConnect"));
+    QVERIFY(!connect->isChecked());
+    QCOMPARE(connect->text(), QStringLiteral("Co&nnect..."));
+    QCOMPARE(m_form->windowTitle(), QStringLiteral("Kova - [] - Not Connected"));
+}
+
+void TestMainWindowSim::modelCheckOnSend_data()
+{
+    QTest::addColumn<QByteArray>("mac");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<bool>("sent");
+    QTest::newRow("Modbus file, Modbus gateway") << QByteArray("00:1D:7A:00:00:01") << int(KindModbus) << true;
+    QTest::newRow("Modbus file, Hostlink gateway") << QByteArray("00:1D:7A:00:00:02") << int(KindModbus) << false;
+    QTest::newRow("DF1 file, Modbus gateway") << QByteArray("00:1D:7A:00:00:01") << int(KindDF1) << false;
+}
+
+void TestMainWindowSim::modelCheckOnSend()
+{
+    QFETCH(QByteArray, mac);
+    QFETCH(int, kind);
+    QFETCH(bool, sent);
+    auto *document = static_cast<TTestConfigDocument *>(m_form->CreateDocument(kind));
+    m_form->ApplicationUpdate();
+    QVERIFY(!m_form->action(QStringLiteral("ConfigurationSendToOrvan"))->isEnabled());
+
+    searchAndSelect(mac);
+    connectWith(QStringLiteral("secret"));
+    QVERIFY(m_form->Connected());
+    m_prompt->clear();
+    QVERIFY(m_form->action(QStringLiteral("ConfigurationSendToOrvan"))->isEnabled());
+    QVERIFY(!m_form->action(QStringLiteral("WebSiteSendToOrvan"))->isEnabled());
+    m_form->action(QStringLiteral("ConfigurationSendToOrvan"))->trigger();
+    if (sent) {
+        QVERIFY(m_prompt->log.isEmpty());
+        QCOMPARE(document->calls.last(), QStringLiteral("SendToOrvan ") + QString::fromLatin1(mac));
+    } else {
+        QCOMPARE(m_prompt->texts(QStringLiteral("error")),
+                 QStringList{"The Configuration file you're trying to send do not correspond\r\n"
+                             "to the Model of the Connected Orvan."});
+        QVERIFY(!document->calls.last().startsWith(QStringLiteral("SendToOrvan")));
+    }
+}
+
+void TestMainWindowSim::getFromOrvanMakesANewDocument()
+{
+    m_form->CreateDocument(KindWebSite); // noname1
+    searchAndSelect("00:1D:7A:00:00:01");
+    connectWith(QStringLiteral("secret"));
+    QVERIFY(m_form->Connected());
+
+    m_form->action(QStringLiteral("ConfigurationGetFromOrvan"))->trigger();
+    auto *config = qobject_cast<TTestConfigDocument *>(m_form->ActiveDocument());
+    QVERIFY(config);
+    QCOMPARE(m_form->KindOf(config), int(KindModbus)); // by the gateway's protocol family
+    QCOMPARE(config->calls, (QStringList{"New noname2.ovc", "GetFromOrvan 00:1D:7A:00:00:01"}));
+
+    m_form->action(QStringLiteral("WebSiteGetFromOrvan"))->trigger();
+    auto *site = qobject_cast<TTestSiteDocument *>(m_form->ActiveDocument());
+    QVERIFY(site);
+    QCOMPARE(site->calls, (QStringList{"New noname3.qsw", "GetFromOrvan 00:1D:7A:00:00:01"}));
+    QVERIFY(m_form->action(QStringLiteral("WebSiteSendToOrvan"))->isEnabled());
+    m_form->action(QStringLiteral("WebSiteSendToOrvan"))->trigger();
+    QCOMPARE(site->calls.last(), QStringLiteral("SendToOrvan 00:1D:7A:00:00:01"));
+    QCOMPARE(m_form->DocumentCounter(), 4);
+
+    // A Hostlink gateway has no document kind in this table: nothing is made.
+    m_form->action(QStringLiteral("DevicesConnect"))->trigger();
+    searchAndSelect("00:1D:7A:00:00:02");
+    connectWith(QStringLiteral("secret"));
+    QVERIFY(m_form->Connected());
+    m_form->action(QStringLiteral("ConfigurationGetFromOrvan"))->trigger();
+    QCOMPARE(m_form->Documents().size(), 3);
+    QCOMPARE(m_form->DocumentCounter(), 4);
+}
+
+void TestMainWindowSim::remoteSearchAddsARow()
+{
+    bool searched = false;
+    QTimer::singleShot(0, this, [&] {
+        QDialog *dialog = m_form->frmSearchRemote();
+        QTRY_VERIFY(dialog->isVisible());
+        dialog->findChild<QLineEdit *>(QStringLiteral("txtRemoteIP"))->setText(QStringLiteral("127.0.0.3"));
+        dialog->findChild<QPushButton *>(QStringLiteral("btnOk"))->click();
+        searched = true;
+    });
+    m_form->action(QStringLiteral("DevicesSearchRemote"))->trigger();
+    QVERIFY(searched);
+    QVERIFY(m_prompt->log.isEmpty());
+    TDeviceListView *list = m_form->DeviceList();
+    QCOMPARE(list->rowCount(), 1);
+    const std::optional<TDeviceData> device = list->deviceAt(0);
+    QCOMPARE(device->MAC, QByteArray("00:1D:7A:00:00:02"));
+    QCOMPARE(device->RemoteHost, QByteArray("127.0.0.3"));
+
+    // A local search keeps the remote row and lists the other gateway beside it.
+    m_form->action(QStringLiteral("DevicesSearchLocal"))->trigger();
+    QCOMPARE(list->rowCount(), 2);
 }
 
 KOVA_TEST(TestMainWindowSim)
