@@ -484,7 +484,7 @@ void TestMainWindow::statusHintFollowsPointer()
     auto *hint = m_form->findChild<QLabel *>(QStringLiteral("StatusHint"));
     QCOMPARE(hint->text(), QStringLiteral("Open an existing File"));
     QCOMPARE(hint->width(), 250);
-    QCOMPARE(m_form->findChild<QLabel *>(QStringLiteral("StatusConnection"))->width(), 250);
+    QVERIFY(m_form->findChild<QLabel *>(QStringLiteral("StatusConnection"))->width() >= 250);
 }
 
 void TestMainWindow::aboutBox()

@@ -103,7 +103,10 @@ void TestMainWindowSim::searchListsGatewaysAndSelectionEnablesCommands()
     QAction *connect = m_form->action(QStringLiteral("DevicesConnect"));
     QVERIFY(!properties->isEnabled() && !connect->isEnabled());
 
-    list->selectRow(1);
+    // A click on the row, as the user does it.
+    const QRect rowRect = list->visualItemRect(list->topLevelItem(1));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowRect.center());
+    QCOMPARE(list->selectedRow(), 1);
     QTRY_VERIFY(connect->isEnabled()); // the update follows the selection by itself
     QVERIFY(properties->isEnabled());
     QCOMPARE(properties->text(), QStringLiteral("&Properties of Orvan-MB-C/00:1D:7A:00:00:01..."));

@@ -250,10 +250,12 @@ void TMainForm::CreateStatusBar()
     m_statusHint->setFixedWidth(250);
     m_statusConnection = new QLabel;
     m_statusConnection->setObjectName(QStringLiteral("StatusConnection"));
-    m_statusConnection->setFixedWidth(250);
+    // At least 250 wide, and wider when the window has room: "Connected To: " with a
+    // device name and MAC does not fit in 250 pixels of today's fonts.
+    m_statusConnection->setMinimumWidth(250);
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
     statusBar()->addWidget(m_statusHint);
-    statusBar()->addWidget(m_statusConnection);
+    statusBar()->addWidget(m_statusConnection, 1);
 }
 
 void TMainForm::CreateDialogs()
