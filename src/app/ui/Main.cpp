@@ -97,6 +97,12 @@ TMainForm::TMainForm(Endpoints endpoints, TDocumentKinds kinds, QWidget *parent)
 TMainForm::~TMainForm()
 {
     qApp->removeEventFilter(this);
+    // The documents and the list go after this object's own part: nothing of theirs may
+    // reach back into it on the way.
+    for (TMDIChild *document : Documents())
+        disconnect(document, nullptr, this, nullptr);
+    disconnect(m_mdi, nullptr, this, nullptr);
+    disconnect(m_deviceList, nullptr, this, nullptr);
 }
 
 QAction *TMainForm::addAction(const char *name, const QString &caption, const QString &hint, void (TMainForm::*slot)(),
