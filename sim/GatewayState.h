@@ -18,6 +18,7 @@ struct TagLive
     double value = 0;
     quint16 status = 0x0001; // acquisition state bits 0-3, result 4-7, alarm 8-11
     int alarm = 0;           // 0 no, 1 in alarm, 2 acknowledged
+    bool held = false;       // a WRITE set the value; it no longer follows the waveform
 };
 
 // Everything one simulated gateway knows. Requests change it for the life of the process.
@@ -55,6 +56,15 @@ struct GatewayState
     bool tagAdmin = false;              // between ENABLETAGADMIN and DISABLETAGADMIN
     int resets = 0;                     // RESET requests accepted
 
+    // SETNET keys accepted but not yet in effect: the gateway applies them when it restarts (RESET).
+    Keys pendingNetwork;
+    bool networkPending = false;
+
+    // Live values follow a waveform of the time since liveEpochMs (0: set by the first request).
+    bool liveMotion = true;             // false: values stay put unless written (exact test readings)
+    qint64 liveEpochMs = 0;
+    qint64 mailboxSinceMs = 0;          // when the mailbox last changed STATUS
+
     // Mailbox of alarm e-mails.
     int mailboxCount = 0;
     int mailboxStatus = 3;
@@ -64,6 +74,10 @@ struct GatewayState
 
     // 0 Modbus, 1 Hostlink, 2 DF1 by the model code (Modbus for codes outside the table).
     int protocolFamily() const;
+
+    // Reads a key of a Keys list; empty when absent.
+    static QByteArray keyValue(const Keys &keys, const QByteArray &key);
+    static void setKeyValue(Keys &keys, const QByteArray &key, const QByteArray &value);
 };
 
 // Misbehaviour on demand, per gateway and per command ("GETNET", "HELLO", "CONFIG", "RETR" ...).

@@ -3,6 +3,7 @@
 #include "SimFtp.h"
 #include "SimHttp.h"
 #include "SimLocator.h"
+#include "LiveValues.h"
 
 #include <QTextStream>
 
@@ -56,7 +57,9 @@ void Gateway::clearFaults()
 std::optional<Fault> Gateway::fault(const QByteArray &command) const
 {
     std::lock_guard lock(m_mutex);
-    const auto it = m_faults.constFind(command);
+    auto it = m_faults.constFind(command);
+    if (it == m_faults.constEnd())
+        it = m_faults.constFind("*");
     if (it == m_faults.constEnd() || it->kind == FaultKind::None)
         return std::nullopt;
     return *it;
@@ -73,6 +76,7 @@ Simulator::~Simulator()
 
 Gateway &Simulator::addGateway(GatewayState state)
 {
+    syncLive(state);
     m_gateways.push_back(std::make_unique<Gateway>(std::move(state)));
     return *m_gateways.back();
 }
@@ -116,7 +120,7 @@ Gateway *Simulator::findByMac(const QByteArray &mac)
 Gateway *Simulator::findByIp(const QByteArray &ip)
 {
     for (auto &g : m_gateways) {
-        if (g->ip() == ip)
+        if (g->ip() == ip || g->serveAddress() == ip)
             return g.get();
     }
     return nullptr;
@@ -128,15 +132,25 @@ quint16 Simulator::ftpPort() const { return m_ftp ? m_ftp->port() : 0; }
 
 void Simulator::log(const QString &line) const
 {
-    if (m_options.verbose)
+    // Servers log from their own threads; one line at a time.
+    static std::mutex logMutex;
+    if (m_options.verbose) {
+        std::lock_guard lock(logMutex);
         QTextStream(stdout) << line << Qt::endl;
+    }
 }
 
-QList<GatewayState> Simulator::demoSet(const QByteArray &firstAddress)
+QByteArray Simulator::nextAddress(const QByteArray &address, int n)
 {
-    // Filled in with the demo gateways and their tags by the simulator's program.
-    Q_UNUSED(firstAddress);
-    return {};
+    const QList<QByteArray> parts = address.split('.');
+    if (parts.size() != 4)
+        return address;
+    quint32 value = 0;
+    for (const QByteArray &p : parts)
+        value = value << 8 | (p.toUInt() & 0xFF);
+    value += quint32(n);
+    return QByteArray::number(value >> 24) + '.' + QByteArray::number(value >> 16 & 0xFF) + '.'
+        + QByteArray::number(value >> 8 & 0xFF) + '.' + QByteArray::number(value & 0xFF);
 }
 
 } // namespace sim

@@ -20,18 +20,23 @@ class SimFtp;
 class Gateway
 {
 public:
-    explicit Gateway(GatewayState state) : m_state(std::move(state)) {}
+    explicit Gateway(GatewayState state) : m_serveAddress(state.ip), m_state(std::move(state)) {}
 
     GatewayState snapshot() const;
     void update(const std::function<void(GatewayState &)> &change);
     QByteArray ip() const;
     QByteArray mac() const;
+    // The address the servers answer on: the gateway's address when it was added. A SETNET
+    // that changes the reported address does not move the servers.
+    QByteArray serveAddress() const { return m_serveAddress; }
 
+    // Faults by command name; the name "*" stands for every command without a fault of its own.
     void setFault(const QByteArray &command, Fault fault);
     void clearFaults();
     std::optional<Fault> fault(const QByteArray &command) const;
 
 private:
+    const QByteArray m_serveAddress;
     mutable std::mutex m_mutex;
     GatewayState m_state;
     QMap<QByteArray, Fault> m_faults;
@@ -66,7 +71,7 @@ public:
     int count() const { return int(m_gateways.size()); }
     Gateway &gateway(int index) { return *m_gateways.at(size_t(index)); }
     Gateway *findByMac(const QByteArray &mac);
-    Gateway *findByIp(const QByteArray &ip);
+    Gateway *findByIp(const QByteArray &ip); // the reported address or the one served on
 
     quint16 udpPort() const;
     quint16 httpPort() const;
@@ -75,8 +80,10 @@ public:
 
     void log(const QString &line) const;
 
-    // The demo set: gateways on firstAddress, firstAddress + 1, ...
+    // The demo set: gateways on firstAddress, firstAddress + 1, ... (DemoSet.cpp)
     static QList<GatewayState> demoSet(const QByteArray &firstAddress = "127.0.0.2");
+    // The address n places after a dotted IPv4 address ("127.0.0.2" + 1 = "127.0.0.3").
+    static QByteArray nextAddress(const QByteArray &address, int n = 1);
 
 private:
     Options m_options;

@@ -1,0 +1,282 @@
+#include "device/Locator.h"
+
+#include "device/DscPkt.h"
+
+#include <QCoreApplication>
+#include <QNetworkInterface>
+#include <QUdpSocket>
+
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <limits>
+
+TDeviceData GetDeviceData(const QByteArray &text)
+{
+    const auto item = [&text](int index) { return GetListItem(text, index); };
+    TDeviceData d;
+    const ModelInfo model = GetModelInfo(item(1));
+    d.DeviceName = model.name;
+    d.Version = item(2);
+    d.MAC = item(3);
+    d.IPAddress = item(4);
+    d.Netmask = item(5);
+    d.Gateway = item(6);
+    d.RemoteHost.clear();
+    d.DHCP = item(7) != "0";
+    if (ListHasItems(text, 8)) {
+        d.HostName = item(8);
+        d.HasHostName = true;
+    } else {
+        d.HostName = "-";
+        d.HasHostName = false;
+    }
+    d.FullConfig = d.DeviceName.contains("Orvan") && d.Version.contains("-TS");
+    d.ProtocolFamily = d.FullConfig && model.orvan ? model.family : quint8(FamilyModbus);
+    return d;
+}
+
+void TLocatorState::Start(quint8 action, const QByteArray &mac)
+{
+    m_action = action;
+    m_expectedMac = action == Config ? mac : QByteArray();
+    m_configSuccess = false;
+}
+
+std::optional<TDeviceData> TLocatorState::HandleDatagram(const QByteArray &datagram)
+{
+    if (m_action == Search) {
+        if (ListStartsWith("NTM", datagram))
+            return GetDeviceData(datagram);
+    } else if (m_action == Config) {
+        // NAK is tested first; the last matching answer within the wait decides.
+        if (ListStartsWith("NAK", datagram) && GetListItem(datagram, 1) == m_expectedMac)
+            m_configSuccess = false;
+        else if (ListStartsWith("ACK", datagram) && GetListItem(datagram, 1) == m_expectedMac)
+            m_configSuccess = true;
+    }
+    return std::nullopt;
+}
+
+TLocatorState::Verdict TLocatorState::Finish()
+{
+    Verdict verdict = Verdict::None;
+    if (m_action == Config)
+        verdict = m_configSuccess ? Verdict::Configured : Verdict::Failed;
+    Reset();
+    return verdict;
+}
+
+void TLocatorState::Reset()
+{
+    m_action = Idle;
+    m_expectedMac.clear();
+    m_configSuccess = false;
+}
+
+QList<QHostAddress> LocatorBindAddresses(const QList<QHostAddress> &localAddresses,
+                                         const QHostAddress &broadcast)
+{
+    QList<QHostAddress> first;
+    QList<QHostAddress> rest;
+    const bool targetOnLoopback = broadcast.isLoopback();
+    for (const QHostAddress &address : localAddresses) {
+        if (address.protocol() != QAbstractSocket::IPv4Protocol)
+            continue;
+        if (first.contains(address) || rest.contains(address))
+            continue;
+        // Linux refuses to send from a loopback source through a network interface.
+        (address.isLoopback() == targetOnLoopback ? first : rest).append(address);
+    }
+    return first + rest;
+}
+
+// Lives in the locator's listener thread: owns the sockets, binds them, sends through
+// the first, and reads every datagram as soon as it arrives.
+class LocatorListener : public QObject
+{
+    Q_OBJECT
+
+public:
+    LocatorListener(quint16 port, const QList<QHostAddress> &addresses)
+        : m_port(port), m_addresses(addresses), m_sockets(addresses.size(), nullptr)
+    {
+    }
+
+    // Binds every address not bound yet. True when the first binding is bound.
+    bool openAll()
+    {
+        for (qsizetype i = 0; i < m_addresses.size(); ++i) {
+            if (m_sockets[i])
+                continue;
+            auto *socket = new QUdpSocket(this);
+            if (!socket->bind(m_addresses.at(i), m_port,
+                              QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint)) {
+                delete socket;
+                continue;
+            }
+            growReceiveBuffer(socket);
+            connect(socket, &QUdpSocket::readyRead, this, [this, socket] { drain(socket); });
+            m_sockets[i] = socket;
+        }
+        return !m_sockets.empty() && m_sockets.front();
+    }
+
+    bool send(const QByteArray &text, const QHostAddress &to, quint16 port)
+    {
+        if (!openAll())
+            return false;
+        return m_sockets.front()->writeDatagram(text, to, port) == text.size();
+    }
+
+    void drainAll()
+    {
+        for (QUdpSocket *socket : m_sockets) {
+            if (socket)
+                drain(socket);
+        }
+    }
+
+    void closeAll()
+    {
+        for (QUdpSocket *&socket : m_sockets) {
+            delete socket;
+            socket = nullptr;
+        }
+    }
+
+    QList<QHostAddress> bound() const
+    {
+        QList<QHostAddress> result;
+        for (qsizetype i = 0; i < m_addresses.size(); ++i) {
+            if (m_sockets[i])
+                result << m_addresses.at(i);
+        }
+        return result;
+    }
+
+    int receiveBuffer() const
+    {
+        int smallest = std::numeric_limits<int>::max();
+        bool any = false;
+        for (QUdpSocket *socket : m_sockets) {
+            if (!socket)
+                continue;
+            int size = 0;
+            socklen_t length = sizeof size;
+            if (::getsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_RCVBUF, &size, &length) == 0) {
+                smallest = std::min(smallest, size);
+                any = true;
+            }
+        }
+        return any ? smallest : 0;
+    }
+
+signals:
+    void datagram(const QByteArray &datagram);
+
+private:
+    void drain(QUdpSocket *socket)
+    {
+        char buffer[TDeviceLocator::DatagramBufferBytes];
+        while (socket->hasPendingDatagrams()) {
+            // A longer datagram is cut at the buffer's size; one that cannot be read is dropped.
+            const qint64 n = socket->readDatagram(buffer, sizeof buffer);
+            if (n < 0)
+                break;
+            emit datagram(QByteArray(buffer, qsizetype(n)));
+        }
+    }
+
+    static void growReceiveBuffer(QUdpSocket *socket)
+    {
+        // A local search of many gateways answers in one burst. SO_RCVBUFFORCE passes the
+        // system's limit when the program may; otherwise SO_RCVBUF gets what the limit allows.
+        const int fd = int(socket->socketDescriptor());
+        const int size = TDeviceLocator::ReceiveBufferBytes;
+#ifdef SO_RCVBUFFORCE
+        if (::setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &size, sizeof size) == 0)
+            return;
+#endif
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+    }
+
+    quint16 m_port;
+    QList<QHostAddress> m_addresses;
+    std::vector<QUdpSocket *> m_sockets; // index-aligned with m_addresses; null while unbound
+};
+
+TDeviceLocator::TDeviceLocator(quint16 port, const QHostAddress &broadcast, QObject *parent)
+    : QObject(parent), m_port(port), m_broadcast(broadcast)
+{
+    m_thread.setObjectName(QStringLiteral("UDP locator listener"));
+}
+
+TDeviceLocator::~TDeviceLocator()
+{
+    if (m_listener) {
+        QMetaObject::invokeMethod(m_listener.get(), [this] { m_listener->closeAll(); },
+                                  Qt::BlockingQueuedConnection);
+        m_thread.quit();
+        m_thread.wait();
+    }
+}
+
+void TDeviceLocator::setLocalAddresses(const QList<QHostAddress> &addresses)
+{
+    m_localOverride = addresses;
+}
+
+void TDeviceLocator::SetUpSockets()
+{
+    if (m_listener)
+        return;
+    m_addresses = LocatorBindAddresses(m_localOverride ? *m_localOverride : QNetworkInterface::allAddresses(),
+                                       m_broadcast);
+    m_listener = std::make_unique<LocatorListener>(m_port, m_addresses);
+    m_listener->moveToThread(&m_thread);
+    // Queued across the threads: each datagram reaches the user-interface thread in order.
+    connect(m_listener.get(), &LocatorListener::datagram, this, &TDeviceLocator::datagramReceived);
+    m_thread.start();
+}
+
+bool TDeviceLocator::SendUDPPacket(const QByteArray &text)
+{
+    SetUpSockets();
+    bool sent = false;
+    QMetaObject::invokeMethod(
+        m_listener.get(), [&] { sent = m_listener->send(text, m_broadcast, m_port); },
+        Qt::BlockingQueuedConnection);
+    return sent;
+}
+
+void TDeviceLocator::deliverPending()
+{
+    if (!m_listener)
+        return;
+    QMetaObject::invokeMethod(m_listener.get(), [this] { m_listener->drainAll(); },
+                              Qt::BlockingQueuedConnection);
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+}
+
+QList<QHostAddress> TDeviceLocator::boundAddresses() const
+{
+    QList<QHostAddress> result;
+    if (m_listener) {
+        QMetaObject::invokeMethod(m_listener.get(), [&] { result = m_listener->bound(); },
+                                  Qt::BlockingQueuedConnection);
+    }
+    return result;
+}
+
+int TDeviceLocator::receiveBufferSize() const
+{
+    int size = 0;
+    if (m_listener) {
+        QMetaObject::invokeMethod(m_listener.get(), [&] { size = m_listener->receiveBuffer(); },
+                                  Qt::BlockingQueuedConnection);
+    }
+    return size;
+}
+
+#include "Locator.moc"
