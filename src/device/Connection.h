@@ -1,0 +1,35 @@
+#pragma once
+
+#include "device/DeviceData.h"
+#include "device/Firmware.h"
+
+#include <functional>
+#include <optional>
+
+class THttpChannel;
+
+// The log-in to one gateway. A connection is a client-side state only: the gateway keeps
+// no session, so disconnecting sends nothing.
+class TDeviceConnection
+{
+public:
+    explicit TDeviceConnection(THttpChannel &channel) : m_channel(channel) {}
+
+    // The password dialog: the typed password, or nullopt when cancelled.
+    std::function<std::optional<QByteArray>()> askPassword;
+    // The "Non-compatible version" notice, shown after a successful connection to a
+    // gateway whose firmware lies outside the family's bounds. The connection stays.
+    std::function<void(const TDeviceData &device, const FirmwareBounds &bounds)> showIncompatibleFirmware;
+
+    // Asks the password, checks it against the gateway's GETADMIN reply and connects.
+    bool ConnectToDevice(const TDeviceData &device);
+    void Disconnect() { m_connected = false; }
+
+    bool Connected() const { return m_connected; }
+    const TDeviceData &ConnectedDevice() const { return m_device; }
+
+private:
+    THttpChannel &m_channel;
+    bool m_connected = false;
+    TDeviceData m_device;
+};

@@ -1,0 +1,52 @@
+#include "device/RemoteSearch.h"
+
+#include "app/Prompt.h"
+#include "device/DscPkt.h"
+#include "device/HttpChannel.h"
+
+namespace {
+const QString kSearching = QStringLiteral("Searching Remote Device...");
+}
+
+TDeviceData RemoteDeviceData(const QByteArray &host, const TPacket &deviceReply, const TPacket &networkReply)
+{
+    TDeviceData device;
+    device.Version = deviceReply.GetString("VERSION", {});
+    device.MAC = deviceReply.GetString("MAC", {});
+    const QByteArray id = deviceReply.GetString("ID", "Orvan");
+    if (id == "Orvan") {
+        device.DeviceName = "Orvan";
+    } else {
+        const ModelInfo model = GetModelInfo(id);
+        device.DeviceName = model.name;
+        device.ProtocolFamily = model.family;
+    }
+    device.HostName = networkReply.GetString("NAME", {});
+    device.DHCP = networkReply.GetBoolean("DHCP", false);
+    device.IPAddress = networkReply.GetString("IP", "0.0.0.0");
+    device.Netmask = networkReply.GetString("NETMASK", "0.0.0.0");
+    device.Gateway = networkReply.GetString("GATEWAY", "0.0.0.0");
+    device.RemoteHost = host;
+    device.HasHostName = true;
+    device.FullConfig = true;
+    return device;
+}
+
+RemoteSearchOutcome SearchRemoteDevice(THttpChannel &channel, const QByteArray &host, TDeviceData &device)
+{
+    TPacket request;
+    TPacket deviceReply;
+    request.NewCommand("GETDEVICE");
+    if (!channel.SendHTTPAdminServer(kSearching, host, host, request, deviceReply))
+        return RemoteSearchOutcome::NoResponse;
+    TPacket networkReply;
+    request.NewCommand("GETNET");
+    if (!channel.SendHTTPAdminServer(kSearching, host, host, request, networkReply))
+        return RemoteSearchOutcome::NoResponse;
+    if (!deviceReply.IsCommand("DEVICE") || !networkReply.IsCommand("NETWORK")) {
+        Prompt::instance().error(QStringLiteral("Not Valid Response from Device."));
+        return RemoteSearchOutcome::InvalidResponse;
+    }
+    device = RemoteDeviceData(host, deviceReply, networkReply);
+    return RemoteSearchOutcome::Found;
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "device/DeviceData.h"
+
+class THttpChannel;
+class TPacket;
+
+enum class RemoteSearchOutcome { Found, NoResponse, InvalidResponse };
+
+// Asks a gateway reached by host name or address for GETDEVICE then GETNET, through the
+// remote client (so the proxy applies). "Not Valid Response from Device." is shown here;
+// a request without reply has already been reported by the channel.
+RemoteSearchOutcome SearchRemoteDevice(THttpChannel &channel, const QByteArray &host, TDeviceData &device);
+
+// The record of a remote gateway from its DEVICE and NETWORK replies.
+TDeviceData RemoteDeviceData(const QByteArray &host, const TPacket &deviceReply, const TPacket &networkReply);

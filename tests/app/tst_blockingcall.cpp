@@ -1,0 +1,60 @@
+#include "TestRegistry.h"
+
+#include "app/BlockingCall.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+
+#include <stdexcept>
+
+class TestBlockingCall : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void runsOffTheCallingThread()
+    {
+        QThread *caller = QThread::currentThread();
+        QThread *ranOn = caller;
+        for (int i = 0; i < 200; ++i) // quick calls in a row reuse the worker without a hitch
+            runBlocking([&] { ranOn = QThread::currentThread(); });
+        QVERIFY(ranOn != caller);
+        QVERIFY(!blockingCallInProgress());
+    }
+
+    void exceptionReachesTheCaller()
+    {
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, runBlocking([] { throw std::runtime_error("boom"); }));
+        QVERIFY(!blockingCallInProgress());
+        bool ran = false;
+        runBlocking([&] { ran = true; }); // the worker survived
+        QVERIFY(ran);
+    }
+
+    // While a slow call waits, timers fire; a call started from one of them runs at once
+    // on another thread instead of queueing behind the slow one.
+    void nestedCallDoesNotWaitForTheOuterOne()
+    {
+        qint64 nestedTook = -1;
+        bool nestedSawOuter = false;
+        QTimer::singleShot(20, [&] {
+            nestedSawOuter = blockingCallInProgress();
+            QElapsedTimer clock;
+            clock.start();
+            runBlocking([] { QThread::msleep(10); });
+            nestedTook = clock.elapsed();
+        });
+        QElapsedTimer clock;
+        clock.start();
+        runBlocking([] { QThread::msleep(400); });
+        QVERIFY(clock.elapsed() >= 400);
+        QVERIFY(nestedSawOuter);
+        QVERIFY(nestedTook >= 0);
+        QVERIFY2(nestedTook < 300, qPrintable(QString::number(nestedTook)));
+    }
+};
+
+KOVA_TEST(TestBlockingCall)
+#include "tst_blockingcall.moc"
