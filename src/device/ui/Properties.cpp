@@ -1,0 +1,541 @@
+#include "device/ui/Properties.h"
+
+#include "app/Prompt.h"
+#include "device/IPAddress.h"
+#include "device/ui/EditIPAddr.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimeEdit>
+#include <QVBoxLayout>
+
+namespace {
+
+QLineEdit *readOnlyText(QWidget *parent, const char *name)
+{
+    auto *edit = new QLineEdit(parent);
+    edit->setObjectName(QLatin1String(name));
+    edit->setReadOnly(true);
+    return edit;
+}
+
+QLineEdit *textField(QWidget *parent, const char *name, int maxLength, bool masked = false)
+{
+    auto *edit = new QLineEdit(parent);
+    edit->setObjectName(QLatin1String(name));
+    edit->setMaxLength(maxLength);
+    if (masked)
+        edit->setEchoMode(QLineEdit::Password);
+    return edit;
+}
+
+TEditIPAddr *addressField(QWidget *parent, const char *name)
+{
+    auto *field = new TEditIPAddr(parent);
+    field->setObjectName(QLatin1String(name));
+    return field;
+}
+
+QLabel *label(QWidget *parent, const char *name, const QString &caption)
+{
+    auto *l = new QLabel(caption, parent);
+    l->setObjectName(QLatin1String(name));
+    return l;
+}
+
+QLabel *note(QWidget *parent, const QString &text)
+{
+    auto *l = new QLabel(text, parent);
+    l->setWordWrap(true);
+    return l;
+}
+
+QPushButton *button(QWidget *parent, const char *name, const QString &caption)
+{
+    auto *b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setAutoDefault(false);
+    return b;
+}
+
+} // namespace
+
+TfrmProperties::TfrmProperties(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmProperties"));
+    setWindowTitle(QStringLiteral("Device Properties"));
+    setModal(true);
+
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("pgcProperties"));
+    m_networkPage = new QWidget(m_tabs);
+    m_networkPage->setObjectName(QStringLiteral("tbsNetwork"));
+    m_usersPage = new QWidget(m_tabs);
+    m_usersPage->setObjectName(QStringLiteral("tbsUsers"));
+    m_dateTimePage = new QWidget(m_tabs);
+    m_dateTimePage->setObjectName(QStringLiteral("tbsDateTime"));
+    m_snmpPage = new QWidget(m_tabs);
+    m_snmpPage->setObjectName(QStringLiteral("tbsSNMP"));
+    buildNetworkPage(m_networkPage);
+    buildUsersPage(m_usersPage);
+    buildDateTimePage(m_dateTimePage);
+    buildSnmpPage(m_snmpPage);
+    m_tabs->addTab(m_networkPage, QStringLiteral("Network"));
+    m_tabs->addTab(m_usersPage, QStringLiteral("Users && Passwords"));
+    m_tabs->addTab(m_dateTimePage, QStringLiteral("Date && Time"));
+    m_tabs->addTab(m_snmpPage, QStringLiteral("SNMP"));
+    connect(m_tabs, &QTabWidget::currentChanged, this, &TfrmProperties::pageChanged);
+
+    auto *ok = button(this, "btnOk", QStringLiteral("OK"));
+    ok->setDefault(true);
+    auto *cancel = button(this, "btnCancel", QStringLiteral("Cancel"));
+    connect(ok, &QPushButton::clicked, this, &TfrmProperties::btnOkClick);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_tabs);
+    layout->addLayout(buttons);
+}
+
+void TfrmProperties::buildNetworkPage(QWidget *page)
+{
+    auto *info = new QGroupBox(QStringLiteral("Device Information"), page);
+    stDevice = readOnlyText(info, "stDevice");
+    stMAC = readOnlyText(info, "stMAC");
+    stVersion = readOnlyText(info, "stVersion");
+    auto *infoLayout = new QFormLayout(info);
+    infoLayout->addRow(QStringLiteral("Device"), stDevice);
+    infoLayout->addRow(QStringLiteral("MAC"), stMAC);
+    infoLayout->addRow(QStringLiteral("Firmware Version"), stVersion);
+
+    txtHostname = textField(page, "txtHostname", 20);
+    chkEnableDHCP = new QCheckBox(QStringLiteral("Enable DHCP"), page);
+    chkEnableDHCP->setObjectName(QStringLiteral("chkEnableDHCP"));
+    connect(chkEnableDHCP, &QCheckBox::clicked, this, &TfrmProperties::chkEnableDHCPClick);
+    lblIPAddress = label(page, "lblIPAddress", QStringLiteral("IP"));
+    lblNetmask = label(page, "lblNetmask", QStringLiteral("Netmask"));
+    lblGateway = label(page, "lblGateway", QStringLiteral("Gateway"));
+    lblFstDns = label(page, "lblFstDns", QStringLiteral("Preferred DNS Server"));
+    lblSndDns = label(page, "lblSndDns", QStringLiteral("Alternative DNS Server"));
+    txtIPAddress = addressField(page, "txtIPAddress");
+    txtNetmask = addressField(page, "txtNetmask");
+    txtGateway = addressField(page, "txtGateway");
+    txtFstDns = addressField(page, "txtFstDns");
+    txtSndDns = addressField(page, "txtSndDns");
+
+    auto *form = new QFormLayout;
+    form->addRow(QStringLiteral("Host name"), txtHostname);
+    form->addRow(chkEnableDHCP);
+    form->addRow(lblIPAddress, txtIPAddress);
+    form->addRow(lblNetmask, txtNetmask);
+    form->addRow(lblGateway, txtGateway);
+    form->addRow(lblFstDns, txtFstDns);
+    form->addRow(lblSndDns, txtSndDns);
+
+    auto *layout = new QVBoxLayout(page);
+    layout->addWidget(info);
+    layout->addLayout(form);
+    layout->addStretch();
+}
+
+void TfrmProperties::buildUsersPage(QWidget *page)
+{
+    txtUsername = textField(page, "txtUsername", 20);
+    txtUserPassword = textField(page, "txtUserPassword", 20, true);
+    txtUserRetypePassword = textField(page, "txtUserRetypePassword", 20, true);
+    txtAdminPassword = textField(page, "txtAdminPassword", 20, true);
+    txtAdminRetypePassword = textField(page, "txtAdminRetypePassword", 20, true);
+    auto *setUser = button(page, "btnSetUser", QStringLiteral("Set &User"));
+    auto *setAdmin = button(page, "btnSetAdmin", QStringLiteral("Set &Administrator"));
+    connect(setUser, &QPushButton::clicked, this, &TfrmProperties::ConfigureUser);
+    connect(setAdmin, &QPushButton::clicked, this, &TfrmProperties::ConfigureAdmin);
+
+    auto *user = new QFormLayout;
+    user->addRow(QStringLiteral("Username"), txtUsername);
+    user->addRow(QStringLiteral("New Password"), txtUserPassword);
+    user->addRow(QStringLiteral("Retype Password"), txtUserRetypePassword);
+    user->addRow(QString(), setUser);
+    auto *admin = new QFormLayout;
+    admin->addRow(QStringLiteral("New Password for \"admin\""), txtAdminPassword);
+    admin->addRow(QStringLiteral("Retype Password for \"admin\""), txtAdminRetypePassword);
+    admin->addRow(QString(), setAdmin);
+
+    auto *layout = new QVBoxLayout(page);
+    layout->addWidget(note(page, QStringLiteral("The standard user is the only user that has access to the Orvan's Web Site. "
+                                                "You can change the standard Username and its Password.")));
+    layout->addLayout(user);
+    layout->addWidget(note(page, QStringLiteral("Be sure not to forget the admin password, or you will have to change it "
+                                                "locally using the Serial Command Console.")));
+    layout->addLayout(admin);
+    layout->addStretch();
+}
+
+void TfrmProperties::buildDateTimePage(QWidget *page)
+{
+    dteDate = new QDateEdit(page);
+    dteDate->setObjectName(QStringLiteral("dteDate"));
+    dteDate->setCalendarPopup(true);
+    dteTime = new QTimeEdit(page);
+    dteTime->setObjectName(QStringLiteral("dteTime"));
+    dteTime->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+    auto *setDateTime = button(page, "btnSetDateTime", QStringLiteral("Set &Date and Time"));
+    auto *now = button(page, "btnSetTimeNow", QStringLiteral("Now"));
+    connect(setDateTime, &QPushButton::clicked, this, &TfrmProperties::ConfigureDateTime);
+    connect(now, &QPushButton::clicked, this, &TfrmProperties::btnSetTimeNowClick);
+
+    auto *timeRow = new QHBoxLayout;
+    timeRow->addWidget(dteTime);
+    timeRow->addWidget(now);
+    auto *form = new QFormLayout;
+    form->addRow(QStringLiteral("Current Orvan Date"), dteDate);
+    form->addRow(QStringLiteral("Current Orvan Time"), timeRow);
+    form->addRow(QString(), setDateTime);
+
+    auto *layout = new QVBoxLayout(page);
+    layout->addWidget(note(page, QStringLiteral("The Date and Time feature permits Orvan to send the Alarm E-Mails with the "
+                                                "correct values within the Message Body.")));
+    layout->addLayout(form);
+    layout->addStretch();
+}
+
+void TfrmProperties::buildSnmpPage(QWidget *page)
+{
+    chkEnableSNMP = new QCheckBox(QStringLiteral("Enable SNMP"), page);
+    chkEnableSNMP->setObjectName(QStringLiteral("chkEnableSNMP"));
+    connect(chkEnableSNMP, &QCheckBox::clicked, this, &TfrmProperties::chkEnableSNMPClick);
+    lblSNMPAddress = label(page, "lblSNMPAddress", QStringLiteral("Send traps to this IP Address"));
+    txtSNMPAddress = addressField(page, "txtSNMPAddress");
+    grpCommunities = new QGroupBox(QStringLiteral("Communities"), page);
+    grpCommunities->setObjectName(QStringLiteral("grpCommunities"));
+    txtRead = textField(grpCommunities, "txtRead", 15);
+    txtWrite = textField(grpCommunities, "txtWrite", 15);
+    txtTrap = textField(grpCommunities, "txtTrap", 15);
+    auto *communities = new QFormLayout(grpCommunities);
+    communities->addRow(QStringLiteral("Read Community"), txtRead);
+    communities->addRow(QStringLiteral("Write Community"), txtWrite);
+    communities->addRow(QStringLiteral("Trap Community"), txtTrap);
+
+    auto *form = new QFormLayout;
+    form->addRow(chkEnableSNMP);
+    form->addRow(lblSNMPAddress, txtSNMPAddress);
+
+    auto *layout = new QVBoxLayout(page);
+    layout->addWidget(note(page, QStringLiteral("The embedded SNMP agent provides remote administration and monitoring of "
+                                                "the device through the Simple Network Management Protocol.")));
+    layout->addLayout(form);
+    layout->addWidget(grpCommunities);
+    layout->addStretch();
+}
+
+void TfrmProperties::SetDevice(const TDeviceData &device)
+{
+    m_device = device;
+    m_rowDHCP = device.DHCP || device.IPAddress == IPAddress::Any.toLatin1();
+}
+
+bool TfrmProperties::IsFullConfigurable() const
+{
+    return m_device.FullConfig && m_device.IPAddress != IPAddress::Any.toLatin1();
+}
+
+bool TfrmProperties::Initialize()
+{
+    m_generalDataFetched = false;
+    m_adminPassword.clear();
+    {
+        // Choosing the first page is not a first showing of the others.
+        const QSignalBlocker block(m_tabs);
+        m_tabs->setCurrentWidget(m_networkPage);
+    }
+    stDevice->setText(QString::fromLatin1(m_device.DeviceName));
+    stMAC->setText(QString::fromLatin1(m_device.MAC));
+    stVersion->setText(QString::fromLatin1(m_device.Version));
+
+    const bool full = IsFullConfigurable();
+    if (full) {
+        m_hostNameEditable = true;
+        txtHostname->setEnabled(true);
+        GetOrvanNetwork();
+    } else {
+        m_hostNameEditable = m_device.HasHostName;
+        txtHostname->setEnabled(m_device.HasHostName);
+        txtHostname->setText(m_device.HasHostName ? QString::fromLatin1(m_device.HostName) : QString());
+        chkEnableDHCP->setChecked(m_rowDHCP);
+        txtIPAddress->SetText(QString::fromLatin1(m_device.IPAddress));
+        txtNetmask->SetText(QString::fromLatin1(m_device.Netmask));
+        txtGateway->SetText(QString::fromLatin1(m_device.Gateway));
+        txtFstDns->SetText(QString());
+        txtSndDns->SetText(QString());
+    }
+    chkEnableDHCPClick();
+
+    m_tabs->setTabVisible(m_tabs->indexOf(m_usersPage), full);
+    m_tabs->setTabVisible(m_tabs->indexOf(m_dateTimePage), full);
+    m_tabs->setTabVisible(m_tabs->indexOf(m_snmpPage), full);
+    if (full) {
+        for (QLineEdit *edit : {txtUsername, txtUserPassword, txtUserRetypePassword, txtAdminPassword, txtAdminRetypePassword})
+            edit->clear();
+        const QDateTime now = QDateTime::currentDateTime();
+        dteDate->setDate(now.date());
+        dteTime->setTime(now.time());
+    }
+    return true;
+}
+
+bool TfrmProperties::send(const QString &info, TPacket &request, TPacket &reply)
+{
+    return m_services.sendAdmin && m_services.sendAdmin(info, m_device, request, reply);
+}
+
+void TfrmProperties::setNetworkFields(const TNetworkSettings &s)
+{
+    txtHostname->setText(QString::fromLatin1(s.HostName));
+    chkEnableDHCP->setChecked(s.DHCP);
+    txtIPAddress->SetText(s.IPAddress);
+    txtNetmask->SetText(s.Netmask);
+    txtGateway->SetText(s.Gateway);
+    txtFstDns->SetText(s.PreferredDNS);
+    txtSndDns->SetText(s.AlternativeDNS);
+    txtSNMPAddress->SetText(s.Manager);
+    chkEnableSNMP->setChecked(s.SNMP);
+    txtRead->setText(QString::fromLatin1(s.ReadCommunity));
+    txtWrite->setText(QString::fromLatin1(s.WriteCommunity));
+    txtTrap->setText(QString::fromLatin1(s.TrapCommunity));
+    chkEnableSNMPClick();
+}
+
+void TfrmProperties::GetOrvanNetwork()
+{
+    TPacket request, reply;
+    request.NewCommand("GETNET");
+    if (send(QStringLiteral("Getting Orvan Network Parameters..."), request, reply) && reply.IsCommand("NETWORK")) {
+        TNetworkSettings settings;
+        ReadNetworkReply(reply, settings);
+        // A gateway still waiting for its address from DHCP reports 0.0.0.0.
+        settings.DHCP = settings.DHCP || settings.IPAddress == IPAddress::Any;
+        setNetworkFields(settings);
+        return;
+    }
+    Prompt::instance().error(QStringLiteral("Not Valid Response from Device."));
+}
+
+void TfrmProperties::GetOrvanGralProps()
+{
+    m_generalDataFetched = true;
+    TPacket request, reply;
+    const QString userInfo = QStringLiteral("Getting User Data from Device...");
+
+    request.NewCommand("GETADMIN");
+    if (!send(userInfo, request, reply))
+        return;
+    m_adminPassword = reply.IsCommand("ADMIN") ? reply.GetString("PWD", "") : QByteArray();
+
+    request.NewCommand("GETUSER");
+    if (!send(userInfo, request, reply))
+        return;
+    txtUsername->setText(reply.IsCommand("USER") ? QString::fromLatin1(reply.GetString("USERNAME", "")) : QString());
+
+    request.NewCommand("GETTIME");
+    if (!send(QStringLiteral("Getting current Date and Time from Device..."), request, reply))
+        return;
+    const QDateTime time = reply.GetDateTime("TIME", QDateTime::currentDateTime());
+    dteDate->setDate(time.date());
+    dteTime->setTime(time.time());
+
+    QWidget *first = m_tabs->currentWidget() == m_usersPage ? static_cast<QWidget *>(txtUsername) : dteDate;
+    first->setFocus();
+}
+
+void TfrmProperties::pageChanged(int)
+{
+    QWidget *page = m_tabs->currentWidget();
+    if ((page == m_usersPage || page == m_dateTimePage) && !m_generalDataFetched)
+        GetOrvanGralProps();
+}
+
+void TfrmProperties::chkEnableDHCPClick()
+{
+    const bool dhcp = chkEnableDHCP->isChecked();
+    for (QLabel *l : {lblIPAddress, lblNetmask, lblGateway})
+        l->setEnabled(!dhcp);
+    const bool dns = !dhcp && IsFullConfigurable();
+    for (QWidget *w : std::initializer_list<QWidget *>{lblFstDns, lblSndDns, txtFstDns, txtSndDns})
+        w->setEnabled(dns);
+}
+
+void TfrmProperties::chkEnableSNMPClick()
+{
+    const bool snmp = chkEnableSNMP->isChecked();
+    if (!snmp) {
+        txtSNMPAddress->SetText(IPAddress::Any);
+        txtRead->clear();
+        txtWrite->clear();
+        txtTrap->clear();
+    }
+    for (QWidget *w : std::initializer_list<QWidget *>{lblSNMPAddress, txtSNMPAddress, grpCommunities, txtRead, txtWrite, txtTrap})
+        w->setEnabled(snmp);
+}
+
+TNetworkSettings TfrmProperties::networkSettings() const
+{
+    TNetworkSettings s;
+    s.HostName = txtHostname->text().toLatin1();
+    s.DHCP = chkEnableDHCP->isChecked();
+    s.IPAddress = txtIPAddress->Text();
+    s.Netmask = txtNetmask->Text();
+    s.Gateway = txtGateway->Text();
+    s.PreferredDNS = txtFstDns->Text();
+    s.AlternativeDNS = txtSndDns->Text();
+    s.SNMP = chkEnableSNMP->isChecked();
+    s.Manager = txtSNMPAddress->Text();
+    s.ReadCommunity = txtRead->text().toLatin1();
+    s.WriteCommunity = txtWrite->text().toLatin1();
+    s.TrapCommunity = txtTrap->text().toLatin1();
+    return s;
+}
+
+bool TfrmProperties::IsValidNetwork()
+{
+    const NetworkCheck check = ::IsValidNetwork(networkSettings(), IsFullConfigurable());
+    if (check.ok())
+        return true;
+    switch (check.field) {
+    case NetworkField::IPAddress:
+        m_tabs->setCurrentWidget(m_networkPage);
+        txtIPAddress->focusFirst();
+        break;
+    case NetworkField::Manager:
+        m_tabs->setCurrentWidget(m_snmpPage);
+        txtSNMPAddress->focusFirst();
+        break;
+    case NetworkField::Gateway:
+        m_tabs->setCurrentWidget(m_networkPage);
+        txtGateway->focusFirst();
+        break;
+    case NetworkField::DNS:
+        m_tabs->setCurrentWidget(m_networkPage);
+        txtFstDns->focusFirst();
+        break;
+    case NetworkField::None:
+        break;
+    }
+    Prompt::instance().error(check.message);
+    return false;
+}
+
+void TfrmProperties::btnOkClick()
+{
+    if (m_tabs->currentWidget() == m_usersPage) {
+        accept();
+        return;
+    }
+    ConfigureNetwork();
+}
+
+void TfrmProperties::ConfigureNetwork()
+{
+    if (!IsValidNetwork())
+        return;
+    const std::optional<QByteArray> password = m_services.askPassword ? m_services.askPassword() : std::nullopt;
+    if (!password)
+        return;
+    const TNetworkSettings settings = networkSettings();
+    if (IsFullConfigurable()) {
+        TPacket request = BuildSetNet(*password, settings);
+        TPacket reply;
+        bool configured = send(QStringLiteral("Setting Device Network Configuration..."), request, reply) && reply.IsCommand("ACK");
+        if (configured) {
+            request.NewCommand("RESET");
+            configured = send(QStringLiteral("Resetting Device..."), request, reply) && reply.IsCommand("ACK");
+        }
+        if (configured)
+            Prompt::instance().information(QStringLiteral("Device Successfully Configured!."));
+        else
+            Prompt::instance().error(QStringLiteral("Error Setting Device Configuration.\r\nCheck the Password."));
+    } else if (m_services.sendConfig) {
+        m_services.sendConfig(BuildConfigList(*password, m_device.MAC, settings, m_hostNameEditable), m_device.MAC);
+    }
+    accept();
+}
+
+bool TfrmProperties::checkAdministratorPassword()
+{
+    const std::optional<QByteArray> password = m_services.askPassword ? m_services.askPassword() : std::nullopt;
+    if (!password)
+        return false;
+    if (*password != m_adminPassword) {
+        Prompt::instance().error(QStringLiteral("Not valid Password."));
+        return false;
+    }
+    return true;
+}
+
+void TfrmProperties::ConfigureUser()
+{
+    if (txtUserPassword->text() != txtUserRetypePassword->text()) {
+        Prompt::instance().error(QStringLiteral("Passwords do not match."));
+        txtUserPassword->setFocus();
+        return;
+    }
+    if (txtUsername->text().isEmpty())
+        Prompt::instance().warning(QStringLiteral("An empty Username will disable Authentication."));
+    if (!checkAdministratorPassword())
+        return;
+    TPacket request, reply;
+    request.NewCommand("SETUSER");
+    request.AddString("USERNAME", txtUsername->text().toLatin1());
+    request.AddString("PWD", txtUserPassword->text().toLatin1());
+    if (send(QStringLiteral("Setting Standard User Data..."), request, reply) && reply.IsCommand("ACK"))
+        Prompt::instance().information(QStringLiteral("User Data successfully configured."));
+    else
+        Prompt::instance().error(QStringLiteral("Not Valid Response from Device."));
+}
+
+void TfrmProperties::ConfigureAdmin()
+{
+    if (txtAdminPassword->text() != txtAdminRetypePassword->text()) {
+        Prompt::instance().error(QStringLiteral("Passwords do not match."));
+        txtAdminPassword->setFocus();
+        return;
+    }
+    if (!checkAdministratorPassword())
+        return;
+    const QByteArray newPassword = txtAdminPassword->text().toLatin1();
+    TPacket request, reply;
+    request.NewCommand("SETADMIN");
+    request.AddString("PWD", newPassword);
+    if (send(QStringLiteral("Setting Administrator Data..."), request, reply) && reply.IsCommand("ACK")) {
+        m_adminPassword = newPassword;
+        Prompt::instance().information(QStringLiteral("Administrator Data successfully configured."));
+    } else {
+        Prompt::instance().error(QStringLiteral("Not Valid Response from Device."));
+    }
+}
+
+void TfrmProperties::ConfigureDateTime()
+{
+    TPacket request, reply;
+    request.NewCommand("SETTIME");
+    request.AddDateTime("TIME", QDateTime(dteDate->date(), QTime(dteTime->time().hour(), dteTime->time().minute(),
+                                                                   dteTime->time().second())));
+    if (send(QStringLiteral("Setting Date and Time..."), request, reply) && reply.IsCommand("ACK"))
+        Prompt::instance().information(QStringLiteral("Date and Time successfully configured."));
+    else
+        Prompt::instance().error(QStringLiteral("Not Valid Response from Device."));
+}
+
+void TfrmProperties::btnSetTimeNowClick()
+{
+    dteTime->setTime(QTime::currentTime());
+}
