@@ -35,6 +35,7 @@ private slots:
     void modelCheckOnSend();
     void getFromOrvanMakesANewDocument();
     void remoteSearchAddsARow();
+    void propertiesOfTheSelectedRow();
 
 private:
     // Searches and selects the row of the gateway with this MAC.
@@ -308,6 +309,30 @@ void TestMainWindowSim::remoteSearchAddsARow()
     // A local search keeps the remote row and lists the other gateway beside it.
     m_form->action(QStringLiteral("DevicesSearchLocal"))->trigger();
     QCOMPARE(list->rowCount(), 2);
+}
+
+void TestMainWindowSim::propertiesOfTheSelectedRow()
+{
+    searchAndSelect("00:1D:7A:00:00:02");
+    QVERIFY(m_form->action(QStringLiteral("DevicesProperties"))->isEnabled());
+    QString device, host;
+    // The dialog reads the gateway before it shows, in nested event loops: poll for it
+    // rather than wait inside one of them.
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, this, [&] {
+        auto *dialog = m_form->findChild<QDialog *>(QStringLiteral("frmProperties"));
+        if (!dialog || !dialog->isVisible())
+            return;
+        poll.stop();
+        device = dialog->findChild<QLineEdit *>(QStringLiteral("stDevice"))->text();
+        host = dialog->findChild<QLineEdit *>(QStringLiteral("txtHostname"))->text();
+        dialog->findChild<QPushButton *>(QStringLiteral("btnCancel"))->click();
+    });
+    poll.start(20);
+    m_form->action(QStringLiteral("DevicesProperties"))->trigger();
+    QCOMPARE(device, QStringLiteral("Orvan-HL-C"));
+    QCOMPARE(host, QStringLiteral("unit-02")); // read from the gateway over HTTP
+    QVERIFY(m_prompt->log.isEmpty());
 }
 
 KOVA_TEST(TestMainWindowSim)

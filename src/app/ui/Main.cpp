@@ -10,6 +10,7 @@
 #include "device/ui/Connection.h"
 #include "device/ui/DeviceList.h"
 #include "device/ui/Password.h"
+#include "device/ui/Properties.h"
 #include "device/ui/SearchRemote.h"
 #include "device/ui/LocatorController.h"
 #include "site/ui/TransferSite.h"
@@ -267,8 +268,20 @@ void TMainForm::CreateStatusBar()
 void TMainForm::CreateDialogs()
 {
     // Created once, in this order, and reused for every use. Dialogs of later parts of the
-    // program take their place in the list as they arrive:
-    // TfrmProperties,
+    // program take their place in the list as they arrive.
+    if (!m_frmProperties) {
+        m_frmProperties = new TfrmProperties(this);
+        TPropertiesServices services;
+        services.sendAdmin = [this](const QString &info, const TDeviceData &device, TPacket &request, TPacket &reply) {
+            return m_channel.SendHTTPAdminServer(info, device.IPAddress, device.RemoteHost, request, reply);
+        };
+        services.askPassword = [this] { return m_frmPassword->ask(); };
+        services.sendConfig = [this](const QByteArray &list, const QByteArray &mac) {
+            m_locator->SendUDPPacket(list);
+            m_locator->SetDeviceLocatorAction(TLocatorState::Config, mac);
+        };
+        m_frmProperties->setServices(services);
+    }
     if (!m_frmPassword) {
         m_frmPassword = new TfrmPassword(this);
         m_frmVersionNotice = new TfrmVersionNotice(this);

@@ -17,6 +17,7 @@ class QSplitter;
 class TConfigDocument;
 class TfrmAbout;
 class TfrmOptions;
+class TfrmProperties;
 class TfrmPassword;
 class TfrmSearchRemote;
 class TfrmVersionNotice;
@@ -79,6 +80,7 @@ public:
     TLocatorController *Locator() const { return m_locator; }
     TfrmNewFile *frmNewFile() const { return m_frmNewFile; }
     TfrmAbout *frmAbout() const { return m_frmAbout; }
+    TfrmProperties *frmProperties() const { return m_frmProperties; }
     TfrmPassword *frmPassword() const { return m_frmPassword; }
     TfrmSearchRemote *frmSearchRemote() const { return m_frmSearchRemote; }
     TfrmOptions *frmOptions() const { return m_frmOptions; }
@@ -156,6 +158,7 @@ private:
     QLabel *m_statusHint = nullptr;
     QLabel *m_statusConnection = nullptr;
 
+    TfrmProperties *m_frmProperties = nullptr;
     TfrmPassword *m_frmPassword = nullptr;
     TfrmVersionNotice *m_frmVersionNotice = nullptr;
     TfrmSearchRemote *m_frmSearchRemote = nullptr;

@@ -7,6 +7,7 @@
 #include "app/ui/NewFile.h"
 #include "app/ui/Options.h"
 #include "device/ui/DeviceList.h"
+#include "device/ui/Properties.h"
 #include "device/ui/SearchRemote.h"
 #include "device/ui/LocatorController.h"
 
@@ -128,7 +129,14 @@ void TMainForm::DevicesConnectExecute()
 
 void TMainForm::DevicesPropertiesExecute()
 {
-    // The properties dialog arrives with its own part of the program.
+    const std::optional<TDeviceData> device = m_deviceList->selectedDevice();
+    if (!device)
+        return;
+    CreateDialogs();
+    m_frmProperties->SetDevice(*device);
+    if (m_frmProperties->Initialize())
+        m_frmProperties->exec();
+    ApplicationUpdate();
 }
 
 void TMainForm::ConfigurationAddTagExecute()
