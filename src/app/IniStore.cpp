@@ -1,5 +1,7 @@
 #include "app/IniStore.h"
 
+#include "app/Bytes.h"
+
 #include <QFile>
 #include <QSaveFile>
 
@@ -7,17 +9,6 @@
 
 namespace {
 
-// Blanks are every byte up to the space, as in the files other tools write.
-QByteArray trimmed(const QByteArray &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && quint8(text[begin]) <= ' ')
-        ++begin;
-    while (end > begin && quint8(text[end - 1]) <= ' ')
-        --end;
-    return text.mid(begin, end - begin);
-}
 
 char asciiUpper(char c)
 {
@@ -77,7 +68,7 @@ void IniStore::parse(const QByteArray &text)
         qsizetype end = pos;
         while (end < text.size() && text[end] != '\r' && text[end] != '\n')
             ++end;
-        const QByteArray line = trimmed(text.mid(pos, end - pos));
+        const QByteArray line = TrimBlanks(text.mid(pos, end - pos));
         // CR LF is one line end; CR alone and LF alone are one each.
         pos = end;
         if (pos < text.size()) {
@@ -90,7 +81,7 @@ void IniStore::parse(const QByteArray &text)
         if (line.isEmpty() || line.startsWith(';'))
             continue;
         if (line.startsWith('[') && line.endsWith(']') && line.size() >= 2) {
-            const QByteArray name = trimmed(line.mid(1, line.size() - 2));
+            const QByteArray name = TrimBlanks(line.mid(1, line.size() - 2));
             current = findSection(name);
             if (!current) {
                 m_sections.append(Section{name, {}});
@@ -106,8 +97,8 @@ void IniStore::parse(const QByteArray &text)
             entry.hasValue = false;
             entry.raw = line;
         } else {
-            entry.key = trimmed(line.left(eq));
-            entry.value = trimmed(line.mid(eq + 1));
+            entry.key = TrimBlanks(line.left(eq));
+            entry.value = TrimBlanks(line.mid(eq + 1));
         }
         current->lines.append(entry);
     }

@@ -1,6 +1,7 @@
 #include "device/HttpChannel.h"
 
 #include "app/BlockingCall.h"
+#include "app/Bytes.h"
 #include "app/KovaOptions.h"
 #include "app/Prompt.h"
 #include "device/DscPkt.h"
@@ -20,14 +21,7 @@ const QString THttpChannel::NoResponseMessage =
 
 QByteArray RequestBody(const TPacket &request)
 {
-    const QByteArray text = request.GetText();
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && quint8(text[begin]) <= ' ')
-        ++begin;
-    while (end > begin && quint8(text[end - 1]) <= ' ')
-        --end;
-    return text.mid(begin, end - begin);
+    return TrimBlanks(request.GetText());
 }
 
 THttpClient::Result THttpClient::post(const QByteArray &host, const QByteArray &path, const QByteArray &body) const
