@@ -115,8 +115,8 @@ QList<Keys> modbusTags()
     t << alarm(limits(rpm, 0, 3000), 100, 2800, false);
     t << local(Modbus, "_ALARM", 3, 0);
     QList<Keys> keys;
-    for (const TagSpec &spec : t)
-        keys << tagKeys(Modbus, spec);
+    for (const TagSpec &tag : t)
+        keys << tagKeys(Modbus, tag);
     return keys;
 }
 
@@ -169,8 +169,8 @@ QList<Keys> hostlinkTags()
     t << alarm(linear(hyd, 0.05, 0), 5, 45, false);
     t << local(Hostlink, "_COMMERROR", 3, 0);
     QList<Keys> keys;
-    for (const TagSpec &spec : t)
-        keys << tagKeys(Hostlink, spec);
+    for (const TagSpec &tag : t)
+        keys << tagKeys(Hostlink, tag);
     return keys;
 }
 
@@ -216,8 +216,8 @@ QList<Keys> df1Tags()
     t << alarm(linear(psi, 0.1, 0), 10, 90, false);
     t << local(DF1, "_ALARMNAK", 3, 0);
     QList<Keys> keys;
-    for (const TagSpec &spec : t)
-        keys << tagKeys(DF1, spec);
+    for (const TagSpec &tag : t)
+        keys << tagKeys(DF1, tag);
     return keys;
 }
 

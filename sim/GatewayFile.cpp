@@ -109,9 +109,9 @@ private:
 
 } // namespace
 
-std::optional<CommandFault> parseFault(const QByteArray &spec)
+std::optional<CommandFault> parseFault(const QByteArray &text)
 {
-    const QList<QByteArray> parts = spec.trimmed().split(':');
+    const QList<QByteArray> parts = text.trimmed().split(':');
     if (parts.size() < 2 || parts.size() > 3 || parts[0].isEmpty())
         return std::nullopt;
     CommandFault f;

@@ -36,6 +36,6 @@ QList<GatewaySetup> parseGatewayFile(const QByteArray &text, const QByteArray &f
 
 // "COMMAND:KIND[:MS]" with KIND one of nak, wrong, http500, drop, delay, ignore-udp;
 // MS is required by delay. nullopt when malformed.
-std::optional<CommandFault> parseFault(const QByteArray &spec);
+std::optional<CommandFault> parseFault(const QByteArray &text);
 
 } // namespace sim

@@ -58,6 +58,6 @@ struct TagSpec
     double wrLo = 0, wrHi = 0; // by value kind; a digital tag sends "0"
     double alLo = 0, alHi = 0; // by value kind; digital: positive / negative edge flags
 };
-Keys tagKeys(int family, const TagSpec &spec);
+Keys tagKeys(int family, const TagSpec &tag);
 
 } // namespace sim

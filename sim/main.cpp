@@ -118,10 +118,10 @@ int main(int argc, char *argv[])
         for (const sim::CommandFault &f : setup.faults)
             gateway.setFault(f.command, f.fault);
     }
-    for (const QByteArray &spec : faultSpecs) {
-        const qsizetype colon = spec.indexOf(':');
-        const QByteArray which = spec.left(colon);
-        const auto fault = colon > 0 ? sim::parseFault(spec.mid(colon + 1)) : std::nullopt;
+    for (const QByteArray &option : faultSpecs) {
+        const qsizetype colon = option.indexOf(':');
+        const QByteArray which = option.left(colon);
+        const auto fault = colon > 0 ? sim::parseFault(option.mid(colon + 1)) : std::nullopt;
         bool isNumber = false;
         const int number = which.toInt(&isNumber);
         sim::Gateway *gateway = nullptr;
@@ -130,7 +130,7 @@ int main(int argc, char *argv[])
         else if (!isNumber)
             gateway = simulator.findByIp(which);
         if (!fault || !gateway)
-            return fail("bad --fault " + spec.toStdString() + " (expected G:COMMAND:KIND[:MS])");
+            return fail("bad --fault " + option.toStdString() + " (expected G:COMMAND:KIND[:MS])");
         gateway->setFault(fault->command, fault->fault);
     }
 

@@ -153,7 +153,7 @@ private slots:
 
     void faultSyntax_data()
     {
-        QTest::addColumn<QByteArray>("spec");
+        QTest::addColumn<QByteArray>("text");
         QTest::addColumn<bool>("valid");
         QTest::addColumn<QByteArray>("command");
         QTest::addColumn<sim::FaultKind>("kind");
@@ -175,9 +175,9 @@ private slots:
 
     void faultSyntax()
     {
-        QFETCH(QByteArray, spec);
+        QFETCH(QByteArray, text);
         QFETCH(bool, valid);
-        const auto fault = parseFault(spec);
+        const auto fault = parseFault(text);
         QCOMPARE(fault.has_value(), valid);
         if (!valid)
             return;
