@@ -225,7 +225,7 @@ private slots:
         channel.setPort(1); // would be refused
         TPacket reply;
         const QByteArray host = "127.0.0.1:" + QByteArray::number(server.port());
-        QVERIFY(channel.SendHTTPServer("10.255.255.1", host, "admpost.cgi", command("GETDEVICE"), reply));
+        QVERIFY(channel.SendHTTPServer("127.0.0.99", host, "admpost.cgi", command("GETDEVICE"), reply));
         QCOMPARE(server.requests().size(), 1);
     }
 
@@ -255,7 +255,7 @@ private slots:
         TPacket reply;
 
         // Remote row: through the proxy, which adds its Via line.
-        QVERIFY2(channel.SendHTTPServer("10.255.255.1", "127.0.0.1", "admpost.cgi", command("GETDEVICE"), reply),
+        QVERIFY2(channel.SendHTTPServer("127.0.0.99", "127.0.0.1", "admpost.cgi", command("GETDEVICE"), reply),
                  qPrintable(channel.lastError()));
         QCOMPARE(reply.GetText(), QByteArray("ACK();"));
         QCOMPARE(server.requests().size(), 1);
@@ -271,7 +271,7 @@ private slots:
         // A wrong proxy password is refused by the proxy: no response.
         SetHTTPProxyPassword("wrong");
         channel.SinchronizeOptions();
-        QVERIFY(!channel.SendHTTPServer("10.255.255.1", "127.0.0.1", "admpost.cgi", command("GETDEVICE"), reply));
+        QVERIFY(!channel.SendHTTPServer("127.0.0.99", "127.0.0.1", "admpost.cgi", command("GETDEVICE"), reply));
         QCOMPARE(prompt.texts(), QStringList{kNoResponse});
         QCOMPARE(server.requests().size(), 2);
 
@@ -279,7 +279,7 @@ private slots:
         SetHTTPProxyEnabled(false);
         channel.SinchronizeOptions();
         QCOMPARE(channel.IdHTTPRemote.proxy(), HttpProxy{});
-        QVERIFY(channel.SendHTTPServer("10.255.255.1", "127.0.0.1", "admpost.cgi", command("GETDEVICE"), reply));
+        QVERIFY(channel.SendHTTPServer("127.0.0.99", "127.0.0.1", "admpost.cgi", command("GETDEVICE"), reply));
         QCOMPARE(server.requests().size(), 3);
         QVERIFY(!server.requests().last().contains("tinyproxy"));
     }
@@ -306,7 +306,7 @@ private slots:
         settings.password = "s3cret";
         channel.IdHTTPRemote.setProxy(settings);
         TPacket reply;
-        QVERIFY(channel.SendHTTPServer("10.255.255.1", "gateway.invalid", "admpost.cgi", command("GETNET"), reply));
+        QVERIFY(channel.SendHTTPServer("127.0.0.99", "gateway.invalid", "admpost.cgi", command("GETNET"), reply));
         const QByteArray request = proxy.requests().value(0);
         QVERIFY2(request.startsWith("POST http://gateway.invalid:80/admpost.cgi HTTP/1.0\r\n"), request.constData());
         QVERIFY2(request.contains("Proxy-Authorization:") == authentication, request.constData());
