@@ -10,6 +10,10 @@
 #include <QTabWidget>
 #include <QTest>
 
+static const QByteArray kNetwork =
+    "NETWORK(NAME=line1,DHCP=0,IP=10.1.1.10,NETMASK=255.0.0.0,GATEWAY=10.1.1.1,FSTDNS=10.1.1.2,SNDDNS=0.0.0.0,"
+    "SNMP=1,MANAGER=10.1.1.3,READS=public,WRITES=private,TRAPS=traps,);";
+
 // Drives the dialog with a scripted device: each request's command gets the reply text
 // queued for it; a missing entry is a request without reply.
 class ScriptedDevice
@@ -38,6 +42,15 @@ public:
         return s;
     }
 
+    // A full-firmware gateway's answers to everything the dialog reads.
+    void answerReads()
+    {
+        replies["GETNET"] = kNetwork;
+        replies["GETADMIN"] = "ADMIN(PWD=admin,);";
+        replies["GETUSER"] = "USER(USERNAME=operator,);";
+        replies["GETTIME"] = "TIME(TIME=05032024140709,);";
+    }
+
     QList<QByteArray> commands() const
     {
         QList<QByteArray> result;
@@ -62,9 +75,6 @@ static TDeviceData fullDevice()
     return d;
 }
 
-static const QByteArray kNetwork =
-    "NETWORK(NAME=line1,DHCP=0,IP=10.1.1.10,NETMASK=255.0.0.0,GATEWAY=10.1.1.1,FSTDNS=10.1.1.2,SNDDNS=0.0.0.0,"
-    "SNMP=1,MANAGER=10.1.1.3,READS=public,WRITES=private,TRAPS=traps,);";
 
 class TestPropertiesDialog : public QObject
 {
@@ -246,10 +256,7 @@ private slots:
     {
         RecordingPrompt prompt;
         ScriptedDevice device;
-        device.replies["GETNET"] = kNetwork;
-        device.replies["GETADMIN"] = "ADMIN(PWD=admin,);";
-        device.replies["GETUSER"] = "USER(USERNAME=operator,);";
-        device.replies["GETTIME"] = "TIME(TIME=05032024140709,);";
+        device.answerReads();
         TfrmProperties dialog;
         dialog.setServices(device.services());
         dialog.SetDevice(fullDevice());
@@ -309,10 +316,7 @@ private slots:
         QFETCH(bool, sent);
         RecordingPrompt prompt;
         ScriptedDevice device;
-        device.replies["GETNET"] = kNetwork;
-        device.replies["GETADMIN"] = "ADMIN(PWD=admin,);";
-        device.replies["GETUSER"] = "USER(USERNAME=operator,);";
-        device.replies["GETTIME"] = "TIME(TIME=05032024140709,);";
+        device.answerReads();
         device.replies["SETUSER"] = "ACK();";
         TfrmProperties dialog;
         dialog.setServices(device.services());
@@ -336,10 +340,7 @@ private slots:
     {
         RecordingPrompt prompt;
         ScriptedDevice device;
-        device.replies["GETNET"] = kNetwork;
-        device.replies["GETADMIN"] = "ADMIN(PWD=admin,);";
-        device.replies["GETUSER"] = "USER(USERNAME=operator,);";
-        device.replies["GETTIME"] = "TIME(TIME=05032024140709,);";
+        device.answerReads();
         device.replies["SETADMIN"] = "ACK();";
         TfrmProperties dialog;
         dialog.setServices(device.services());
@@ -363,10 +364,7 @@ private slots:
     {
         RecordingPrompt prompt;
         ScriptedDevice device;
-        device.replies["GETNET"] = kNetwork;
-        device.replies["GETADMIN"] = "ADMIN(PWD=admin,);";
-        device.replies["GETUSER"] = "USER(USERNAME=operator,);";
-        device.replies["GETTIME"] = "TIME(TIME=05032024140709,);";
+        device.answerReads();
         device.replies["SETTIME"] = "ACK();";
         TfrmProperties dialog;
         dialog.setServices(device.services());

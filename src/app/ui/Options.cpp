@@ -1,5 +1,7 @@
 #include "app/ui/Options.h"
 
+#include "app/ui/OkCancel.h"
+
 #include "app/KovaOptions.h"
 #include "app/Prompt.h"
 
@@ -123,16 +125,12 @@ TfrmOptions::TfrmOptions(QWidget *parent)
     m_pages->addTab(httpPage, QStringLiteral("HTTP Proxy"));
     m_pages->addTab(ftpPage, QStringLiteral("FTP Proxy"));
 
-    btnOk = named(new QPushButton(QStringLiteral("OK"), this), "btnOk");
-    btnOk->setDefault(true);
-    btnCancel = named(new QPushButton(QStringLiteral("Cancel"), this), "btnCancel");
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
+    const OkCancelButtons buttons = MakeOkCancelButtons(this);
+    btnOk = buttons.ok;
+    btnCancel = buttons.cancel;
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_pages);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout);
 
     connect(chkUseHTTPProxy, &QCheckBox::clicked, this, &TfrmOptions::SetEnableHTTPProxy);
     connect(chkHTTPProxyAuthentication, &QCheckBox::clicked, this, &TfrmOptions::SetEnableHTTPProxy);

@@ -1,5 +1,7 @@
 #include "device/ui/Password.h"
 
+#include "app/ui/OkCancel.h"
+
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -33,18 +35,12 @@ TfrmPassword::TfrmPassword(QWidget *parent)
     groupLayout->addWidget(text);
     groupLayout->addLayout(form);
 
-    btnOk = new QPushButton(QStringLiteral("OK"), this);
-    btnOk->setObjectName(QStringLiteral("btnOk"));
-    btnOk->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
+    const OkCancelButtons buttons = MakeOkCancelButtons(this);
+    btnOk = buttons.ok;
+    btnCancel = buttons.cancel;
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(group);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout);
     setMinimumWidth(360);
 
     connect(btnOk, &QPushButton::clicked, this, &TfrmPassword::btnOkClick);

@@ -1,5 +1,7 @@
 #include "device/ui/Properties.h"
 
+#include "app/ui/OkCancel.h"
+
 #include "app/Prompt.h"
 #include "device/IPAddress.h"
 #include "device/ui/EditIPAddr.h"
@@ -93,19 +95,13 @@ TfrmProperties::TfrmProperties(QWidget *parent) : QDialog(parent)
     m_tabs->addTab(m_snmpPage, QStringLiteral("SNMP"));
     connect(m_tabs, &QTabWidget::currentChanged, this, &TfrmProperties::pageChanged);
 
-    auto *ok = button(this, "btnOk", QStringLiteral("OK"));
-    ok->setDefault(true);
-    auto *cancel = button(this, "btnCancel", QStringLiteral("Cancel"));
-    connect(ok, &QPushButton::clicked, this, &TfrmProperties::btnOkClick);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    const OkCancelButtons buttons = MakeOkCancelButtons(this);
+    connect(buttons.ok, &QPushButton::clicked, this, &TfrmProperties::btnOkClick);
+    connect(buttons.cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout);
 }
 
 void TfrmProperties::buildNetworkPage(QWidget *page)

@@ -1,5 +1,7 @@
 #include "device/ui/SearchRemote.h"
 
+#include "app/ui/OkCancel.h"
+
 #include "app/Prompt.h"
 #include "device/RemoteSearch.h"
 
@@ -26,19 +28,13 @@ TfrmSearchRemote::TfrmSearchRemote(THttpChannel &channel, AddDevice addDevice, Q
     auto *form = new QFormLayout;
     form->addRow(QStringLiteral("Host or IP Address"), txtRemoteIP);
 
-    btnOk = new QPushButton(QStringLiteral("OK"), this);
-    btnOk->setObjectName(QStringLiteral("btnOk"));
-    btnOk->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
+    const OkCancelButtons buttons = MakeOkCancelButtons(this);
+    btnOk = buttons.ok;
+    btnCancel = buttons.cancel;
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(text);
     layout->addLayout(form);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout);
     setMinimumWidth(380);
 
     connect(btnOk, &QPushButton::clicked, this, &TfrmSearchRemote::btnOkClick);
