@@ -21,7 +21,7 @@ TDeviceData record(const QByteArray &name, const QByteArray &mac, const QByteArr
     d.Version = "2.0-TS";
     d.IPAddress = "10.0.0." + mac.right(2);
     d.Netmask = "255.255.255.0";
-    d.Gateway = "10.0.0.254";
+    d.Gateway = "10.0.0.254"; // list cell only, never contacted
     d.DHCP = false;
     d.RemoteHost = remote;
     d.HasHostName = true;
@@ -126,11 +126,11 @@ private slots:
         QTest::addColumn<QStringList>("local");
         QTest::addColumn<QStringList>("expected");
         QTest::newRow("LAN broadcast: network address first")
-            << "255.255.255.255" << QStringList{"127.0.0.1", "::1", "192.168.1.5", "10.1.1.1", "192.168.1.5"}
-            << QStringList{"192.168.1.5", "10.1.1.1", "127.0.0.1"};
+            << "255.255.255.255" << QStringList{"127.0.0.1", "::1", "192.168.1.5", "10.1.1.1", "192.168.1.5"} // address lists only: nothing is sent
+            << QStringList{"192.168.1.5", "10.1.1.1", "127.0.0.1"}; // (the order of bindings)
         QTest::newRow("loopback target: loopback first")
             << "127.0.0.2" << QStringList{"192.168.1.5", "127.0.0.1", "fe80::1"} << QStringList{"127.0.0.1", "192.168.1.5"};
-        QTest::newRow("loopback only") << "255.255.255.255" << QStringList{"127.0.0.1"} << QStringList{"127.0.0.1"};
+        QTest::newRow("loopback only") << "255.255.255.255" << QStringList{"127.0.0.1"} << QStringList{"127.0.0.1"}; // nothing is sent
     }
     void bindOrder()
     {

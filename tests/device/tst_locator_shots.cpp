@@ -71,9 +71,9 @@ private slots:
         remote.HostName = "far-plant";
         remote.MAC = "00:50:C2:00:00:99";
         remote.Version = "3.2-TS";
-        remote.IPAddress = "10.20.30.40";
+        remote.IPAddress = "10.20.30.40"; // shown in the list, never contacted
         remote.Netmask = "255.255.0.0";
-        remote.Gateway = "10.20.0.1";
+        remote.Gateway = "10.20.0.1"; // shown only
         remote.RemoteHost = "plant.example.com";
         remote.HasHostName = true;
         remote.FullConfig = true;

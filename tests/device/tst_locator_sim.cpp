@@ -212,7 +212,7 @@ private slots:
         remote.DeviceName = "Orvan";
         remote.HostName = "far-away";
         remote.MAC = "00:50:C2:00:00:01"; // also answers the broadcast: stays as the remote row
-        remote.IPAddress = "10.9.8.7";
+        remote.IPAddress = "10.9.8.7"; // a list cell, never contacted
         remote.RemoteHost = "gw.example.net";
         remote.HasHostName = true;
         remote.FullConfig = true;
