@@ -205,69 +205,15 @@ void SetFixedLocation(TDF1TagConfig &tag)
         tag.BitPosition = 0;
 }
 
-// Record overloads: the record's own fields as the plain values.
-
-bool IsDigital(const TModbusTagConfig &tag)
+TTagSelection SelectionOf(const TModbusTagConfig &tag)
 {
-    return IsDigital(TagProtocol::Modbus, tag.Source, tag.ModbusFunction, tag.TagType, tag.TagName);
+    return {TagProtocol::Modbus, tag.Source, tag.ModbusFunction, tag.TagType, tag.Scale, tag.TagName};
 }
-bool IsDigital(const THostlinkTagConfig &tag)
+TTagSelection SelectionOf(const THostlinkTagConfig &tag)
 {
-    return IsDigital(TagProtocol::Hostlink, tag.Source, tag.HostlinkFunction, tag.TagType, tag.TagName);
+    return {TagProtocol::Hostlink, tag.Source, tag.HostlinkFunction, tag.TagType, tag.Scale, tag.TagName};
 }
-bool IsDigital(const TDF1TagConfig &tag)
+TTagSelection SelectionOf(const TDF1TagConfig &tag)
 {
-    return IsDigital(TagProtocol::DF1, tag.Source, tag.FileType, tag.TagType, tag.TagName);
-}
-
-bool IsInteger(const TModbusTagConfig &tag)
-{
-    return IsInteger(TagProtocol::Modbus, tag.Source, tag.ModbusFunction, tag.TagType, tag.Scale, tag.TagName);
-}
-bool IsInteger(const THostlinkTagConfig &tag)
-{
-    return IsInteger(TagProtocol::Hostlink, tag.Source, tag.HostlinkFunction, tag.TagType, tag.Scale, tag.TagName);
-}
-bool IsInteger(const TDF1TagConfig &tag)
-{
-    return IsInteger(TagProtocol::DF1, tag.Source, tag.FileType, tag.TagType, tag.Scale, tag.TagName);
-}
-
-quint8 ValueKind(const TModbusTagConfig &tag)
-{
-    return ValueKind(TagProtocol::Modbus, tag.Source, tag.ModbusFunction, tag.TagType, tag.Scale, tag.TagName);
-}
-quint8 ValueKind(const THostlinkTagConfig &tag)
-{
-    return ValueKind(TagProtocol::Hostlink, tag.Source, tag.HostlinkFunction, tag.TagType, tag.Scale, tag.TagName);
-}
-quint8 ValueKind(const TDF1TagConfig &tag)
-{
-    return ValueKind(TagProtocol::DF1, tag.Source, tag.FileType, tag.TagType, tag.Scale, tag.TagName);
-}
-
-TIntegerRange IntegerRange(const TModbusTagConfig &tag)
-{
-    return IntegerRange(TagProtocol::Modbus, tag.Source, tag.ModbusFunction, tag.TagType, tag.Scale, tag.TagName);
-}
-TIntegerRange IntegerRange(const THostlinkTagConfig &tag)
-{
-    return IntegerRange(TagProtocol::Hostlink, tag.Source, tag.HostlinkFunction, tag.TagType, tag.Scale, tag.TagName);
-}
-TIntegerRange IntegerRange(const TDF1TagConfig &tag)
-{
-    return IntegerRange(TagProtocol::DF1, tag.Source, tag.FileType, tag.TagType, tag.Scale, tag.TagName);
-}
-
-bool IsForcedReadOnly(const TModbusTagConfig &tag)
-{
-    return IsForcedReadOnly(TagProtocol::Modbus, tag.Source, tag.ModbusFunction);
-}
-bool IsForcedReadOnly(const THostlinkTagConfig &tag)
-{
-    return IsForcedReadOnly(TagProtocol::Hostlink, tag.Source, tag.HostlinkFunction);
-}
-bool IsForcedReadOnly(const TDF1TagConfig &tag)
-{
-    return IsForcedReadOnly(TagProtocol::DF1, tag.Source, tag.FileType);
+    return {TagProtocol::DF1, tag.Source, tag.FileType, tag.TagType, tag.Scale, tag.TagName};
 }

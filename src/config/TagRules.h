@@ -57,19 +57,47 @@ void SetFixedLocation(TModbusTagConfig &tag);
 void SetFixedLocation(THostlinkTagConfig &tag);
 void SetFixedLocation(TDF1TagConfig &tag);
 
-// Record overloads.
-bool IsDigital(const TModbusTagConfig &tag);
-bool IsDigital(const THostlinkTagConfig &tag);
-bool IsDigital(const TDF1TagConfig &tag);
-bool IsInteger(const TModbusTagConfig &tag);
-bool IsInteger(const THostlinkTagConfig &tag);
-bool IsInteger(const TDF1TagConfig &tag);
-quint8 ValueKind(const TModbusTagConfig &tag);
-quint8 ValueKind(const THostlinkTagConfig &tag);
-quint8 ValueKind(const TDF1TagConfig &tag);
-TIntegerRange IntegerRange(const TModbusTagConfig &tag);
-TIntegerRange IntegerRange(const THostlinkTagConfig &tag);
-TIntegerRange IntegerRange(const TDF1TagConfig &tag);
-bool IsForcedReadOnly(const TModbusTagConfig &tag);
-bool IsForcedReadOnly(const THostlinkTagConfig &tag);
-bool IsForcedReadOnly(const TDF1TagConfig &tag);
+// The values the rules look at, as a stored record holds them.
+struct TTagSelection
+{
+    TagProtocol protocol;
+    int source;
+    int table; // Modbus register table; the Hostlink area or DF1 file type, which the rules ignore
+    int type;
+    int scale;
+    QByteArray tagName;
+};
+
+TTagSelection SelectionOf(const TModbusTagConfig &tag);
+TTagSelection SelectionOf(const THostlinkTagConfig &tag);
+TTagSelection SelectionOf(const TDF1TagConfig &tag);
+
+template<typename Tag>
+concept TagRecord = requires(const Tag &tag) { SelectionOf(tag); };
+
+// Record overloads: the same rules asked about a stored tag.
+template<TagRecord Tag> bool IsDigital(const Tag &tag)
+{
+    const TTagSelection s = SelectionOf(tag);
+    return IsDigital(s.protocol, s.source, s.table, s.type, s.tagName);
+}
+template<TagRecord Tag> bool IsInteger(const Tag &tag)
+{
+    const TTagSelection s = SelectionOf(tag);
+    return IsInteger(s.protocol, s.source, s.table, s.type, s.scale, s.tagName);
+}
+template<TagRecord Tag> quint8 ValueKind(const Tag &tag)
+{
+    const TTagSelection s = SelectionOf(tag);
+    return ValueKind(s.protocol, s.source, s.table, s.type, s.scale, s.tagName);
+}
+template<TagRecord Tag> TIntegerRange IntegerRange(const Tag &tag)
+{
+    const TTagSelection s = SelectionOf(tag);
+    return IntegerRange(s.protocol, s.source, s.table, s.type, s.scale, s.tagName);
+}
+template<TagRecord Tag> bool IsForcedReadOnly(const Tag &tag)
+{
+    const TTagSelection s = SelectionOf(tag);
+    return IsForcedReadOnly(s.protocol, s.source, s.table);
+}
