@@ -80,6 +80,14 @@ class TestPropertiesDialog : public QObject
 {
     Q_OBJECT
 
+    // Opens the dialog on a full-firmware gateway played by the scripted device.
+    bool open(TfrmProperties &dialog, ScriptedDevice &device)
+    {
+        dialog.setServices(device.services());
+        dialog.SetDevice(fullDevice());
+        return dialog.Initialize();
+    }
+
     QTabWidget *tabs(TfrmProperties &dialog) { return dialog.findChild<QTabWidget *>("pgcProperties"); }
     QString address(TfrmProperties &dialog, const char *name) { return dialog.findChild<TEditIPAddr *>(name)->Text(); }
     void click(TfrmProperties &dialog, const char *name) { dialog.findChild<QPushButton *>(name)->click(); }
@@ -113,9 +121,7 @@ private slots:
         ScriptedDevice device;
         device.replies["GETNET"] = kNetwork;
         TfrmProperties dialog;
-        dialog.setServices(device.services());
-        dialog.SetDevice(fullDevice());
-        QVERIFY(dialog.Initialize());
+        QVERIFY(open(dialog, device));
         QCOMPARE(device.requests, QList<QByteArray>{"GETNET();"});
         QCOMPARE(device.infos.value(0), QString("Getting Orvan Network Parameters..."));
         QCOMPARE(address(dialog, "txtGateway"), QString("10.1.1.1"));
@@ -142,9 +148,7 @@ private slots:
         if (!reply.isEmpty())
             device.replies["GETNET"] = reply;
         TfrmProperties dialog;
-        dialog.setServices(device.services());
-        dialog.SetDevice(fullDevice());
-        QVERIFY(dialog.Initialize());
+        QVERIFY(open(dialog, device));
         QCOMPARE(prompt.texts("error"), QStringList{"Not Valid Response from Device."});
     }
 
@@ -156,9 +160,7 @@ private slots:
         device.replies["SETNET"] = "ACK();";
         device.replies["RESET"] = "ACK();";
         TfrmProperties dialog;
-        dialog.setServices(device.services());
-        dialog.SetDevice(fullDevice());
-        dialog.Initialize();
+        open(dialog, device);
         auto *snmp = dialog.findChild<QCheckBox *>("chkEnableSNMP");
         snmp->click(); // off
         QVERIFY(!dialog.findChild<QLineEdit *>("txtRead")->isEnabled());
@@ -204,9 +206,7 @@ private slots:
             device.replies["SETNET"] = setnet;
         device.replies["RESET"] = reset;
         TfrmProperties dialog;
-        dialog.setServices(device.services());
-        dialog.SetDevice(fullDevice());
-        dialog.Initialize();
+        open(dialog, device);
         device.requests.clear();
         tabs(dialog)->setCurrentIndex(3); // OK on the SNMP page writes the network too
         dialog.btnOkClick();
@@ -224,9 +224,7 @@ private slots:
         ScriptedDevice device;
         device.replies["GETNET"] = kNetwork;
         TfrmProperties dialog;
-        dialog.setServices(device.services());
-        dialog.SetDevice(fullDevice());
-        dialog.Initialize();
+        open(dialog, device);
         device.requests.clear();
         dialog.findChild<TEditIPAddr *>("txtIPAddress")->SetText("127.0.0.1");
         dialog.btnOkClick();
@@ -258,9 +256,7 @@ private slots:
         ScriptedDevice device;
         device.answerReads();
         TfrmProperties dialog;
-        dialog.setServices(device.services());
-        dialog.SetDevice(fullDevice());
-        dialog.Initialize();
+        open(dialog, device);
         tabs(dialog)->setCurrentIndex(1);
         QCOMPARE(device.commands(), (QList<QByteArray>{"GETNET", "GETADMIN", "GETUSER", "GETTIME"}));
         QCOMPARE(dialog.findChild<QLineEdit *>("txtUsername")->text(), QString("operator"));
@@ -279,9 +275,7 @@ private slots:
         device.replies["GETNET"] = kNetwork;
         device.replies["GETADMIN"] = "ADMIN(PWD=admin,);";
         TfrmProperties dialog;
-        dialog.setServices(device.services());
-        dialog.SetDevice(fullDevice());
-        dialog.Initialize();
+        open(dialog, device);
         tabs(dialog)->setCurrentIndex(2);
         QCOMPARE(device.commands(), (QList<QByteArray>{"GETNET", "GETADMIN", "GETUSER"}));
         tabs(dialog)->setCurrentIndex(1);
@@ -319,9 +313,7 @@ private slots:
         device.answerReads();
         device.replies["SETUSER"] = "ACK();";
         TfrmProperties dialog;
-        dialog.setServices(device.services());
-        dialog.SetDevice(fullDevice());
-        dialog.Initialize();
+        open(dialog, device);
         tabs(dialog)->setCurrentIndex(1);
         device.requests.clear();
         device.password = typedAdmin;
@@ -343,9 +335,7 @@ private slots:
         device.answerReads();
         device.replies["SETADMIN"] = "ACK();";
         TfrmProperties dialog;
-        dialog.setServices(device.services());
-        dialog.SetDevice(fullDevice());
-        dialog.Initialize();
+        open(dialog, device);
         tabs(dialog)->setCurrentIndex(1);
         dialog.findChild<QLineEdit *>("txtAdminPassword")->setText("secret");
         dialog.findChild<QLineEdit *>("txtAdminRetypePassword")->setText("secret");
@@ -367,9 +357,7 @@ private slots:
         device.answerReads();
         device.replies["SETTIME"] = "ACK();";
         TfrmProperties dialog;
-        dialog.setServices(device.services());
-        dialog.SetDevice(fullDevice());
-        dialog.Initialize();
+        open(dialog, device);
         tabs(dialog)->setCurrentIndex(2);
         click(dialog, "btnSetDateTime");
         QCOMPARE(device.requests.last(), QByteArray("SETTIME(TIME=05032024140709,);"));
