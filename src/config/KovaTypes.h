@@ -4,6 +4,8 @@
 #include <QList>
 #include <QtGlobal>
 
+#include <array>
+
 // Tag records of the three serial protocols and the value sets of their code fields.
 //
 // Strings are bytes (QByteArray) throughout: tag names and every text form go to
@@ -177,6 +179,70 @@ struct TDF1TagConfig
     quint8 ValueKind = 0;
 
     bool operator==(const TDF1TagConfig &) const = default;
+};
+
+// A configuration holds at most this many tags; an e-mail configuration this many recipients.
+inline constexpr int MaxTags = 128;
+inline constexpr int MaxRecipients = 5;
+
+// E-mail relaying settings and recipients of a configuration.
+struct TEmailConfig
+{
+    bool Enabled = false;
+    QByteArray SmtpServer;
+    qint32 Timeout = 0;       // delivery timeout, seconds
+    qint32 Retries = 0;
+    qint32 RetryInterval = 0; // seconds between retries
+    QByteArray Sender;
+    std::array<QByteArray, MaxRecipients> Recipients; // the first RecipientCount count; the rest empty
+    qint32 RecipientCount = 0;
+    bool AuthEnabled = false;
+    QByteArray SmtpUser;
+    QByteArray SmtpPassword;  // plain text
+
+    bool operator==(const TEmailConfig &) const = default;
+};
+
+// Whole gateway configurations, one per protocol. The serial fields hold positions in the
+// editor's lists, not the file's or the wire's codes; only the first TagCount tags count.
+struct TModbusOrvanConfig
+{
+    quint8 ComType = 0;   // 0 RS-232, 1 RS-485, 2 RS-422
+    quint8 BaudRate = 0;  // position 0..8 in the list of rates
+    quint8 Parity = 0;    // 0 none, 1 odd, 2 even
+    quint8 Format = 0;    // 0 RTU, 1 ASCII
+    qint32 ScanTime = 0;  // ms
+    qint32 MessageTimeout = 0; // ms
+    qint32 PacketTimeout = 0;  // bytes
+    TEmailConfig Email;
+    qint32 TagCount = 0;
+    std::array<TModbusTagConfig, MaxTags> Tags;
+};
+
+struct THostlinkOrvanConfig
+{
+    quint8 ComType = 0;
+    quint8 BaudRate = 0;
+    quint8 Parity = 0;
+    qint32 ScanTime = 0;
+    qint32 MessageTimeout = 0;
+    TEmailConfig Email;
+    qint32 TagCount = 0;
+    std::array<THostlinkTagConfig, MaxTags> Tags;
+};
+
+struct TDF1OrvanConfig
+{
+    quint8 ComType = 0;
+    quint8 BaudRate = 0;
+    qint32 DataBits = 8;  // 7 or 8
+    quint8 Parity = 0;    // 0 none, 2 even
+    quint8 ErrorMethod = 0; // 0 CRC, 1 BCC
+    qint32 ScanTime = 0;
+    qint32 MessageTimeout = 0;
+    TEmailConfig Email;
+    qint32 TagCount = 0;
+    std::array<TDF1TagConfig, MaxTags> Tags;
 };
 
 // ---------------------------------------------------------------------------------------
