@@ -4,7 +4,7 @@
 
 #include "Simulator.h"
 
-#include "device/DscPkt.h"
+#include "base/DscPkt.h"
 #include "device/HttpChannel.h"
 
 #include <Poco/Net/SocketAddress.h>

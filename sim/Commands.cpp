@@ -3,8 +3,8 @@
 #include "LiveValues.h"
 #include "TagKeys.h"
 
-#include "app/ConvertError.h"
-#include "device/DscPkt.h"
+#include "base/ConvertError.h"
+#include "base/DscPkt.h"
 
 #include <QDateTime>
 #include <QHash>

@@ -1,6 +1,6 @@
 #include "Request.h"
 
-#include "device/DscPkt.h"
+#include "base/DscPkt.h"
 
 namespace sim {
 

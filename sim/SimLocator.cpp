@@ -2,7 +2,7 @@
 
 #include "Simulator.h"
 
-#include "device/DscPkt.h"
+#include "base/DscPkt.h"
 
 #include <Poco/Net/DatagramSocket.h>
 #include <Poco/Net/NetException.h>

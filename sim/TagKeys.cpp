@@ -1,7 +1,7 @@
 #include "TagKeys.h"
 
-#include "app/ConvertError.h"
-#include "device/DscPkt.h"
+#include "base/ConvertError.h"
+#include "base/DscPkt.h"
 
 #include <cmath>
 

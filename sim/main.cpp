@@ -3,7 +3,7 @@
 #include "GatewayFile.h"
 #include "Simulator.h"
 
-#include "device/DeviceData.h"
+#include "base/DeviceData.h"
 
 #include <Poco/Exception.h>
 

@@ -1,6 +1,6 @@
 #include "app/ui/KovaIcons.h"
 #include "app/ui/Main.h"
-#include "app/ui/WidgetPrompt.h"
+#include "base/ui/WidgetPrompt.h"
 
 #include <QApplication>
 #include <QEventLoop>

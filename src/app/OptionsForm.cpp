@@ -1,7 +1,7 @@
 #include "app/OptionsForm.h"
 
-#include "app/IniStore.h"
-#include "app/KovaOptions.h"
+#include "base/IniStore.h"
+#include "base/KovaOptions.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/BlockingCall.h"
+#include "base/BlockingCall.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

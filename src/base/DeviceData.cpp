@@ -1,4 +1,4 @@
-#include "device/DeviceData.h"
+#include "base/DeviceData.h"
 
 #include <array>
 

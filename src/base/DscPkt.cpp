@@ -1,6 +1,6 @@
-#include "device/DscPkt.h"
+#include "base/DscPkt.h"
 
-#include "app/ConvertError.h"
+#include "base/ConvertError.h"
 
 #include <charconv>
 #include <cmath>

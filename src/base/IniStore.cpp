@@ -1,6 +1,6 @@
-#include "app/IniStore.h"
+#include "base/IniStore.h"
 
-#include "app/Bytes.h"
+#include "base/Bytes.h"
 
 #include <QFile>
 #include <QSaveFile>

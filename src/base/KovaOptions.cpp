@@ -1,7 +1,7 @@
-#include "app/KovaOptions.h"
+#include "base/KovaOptions.h"
 
-#include "app/IniStore.h"
-#include "device/DscPkt.h"
+#include "base/IniStore.h"
+#include "base/DscPkt.h"
 
 #include <QCoreApplication>
 #include <QDir>

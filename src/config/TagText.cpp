@@ -1,8 +1,8 @@
 #include "config/TagText.h"
 
-#include "app/ConvertError.h"
+#include "base/ConvertError.h"
 #include "config/TagRules.h"
-#include "device/DscPkt.h"
+#include "base/DscPkt.h"
 
 #include <QLocale>
 

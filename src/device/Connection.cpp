@@ -1,7 +1,7 @@
 #include "device/Connection.h"
 
-#include "app/Prompt.h"
-#include "device/DscPkt.h"
+#include "base/Prompt.h"
+#include "base/DscPkt.h"
 #include "device/HttpChannel.h"
 
 bool TDeviceConnection::ConnectToDevice(const TDeviceData &device)

@@ -1,6 +1,6 @@
 #include "device/Firmware.h"
 
-#include "device/DeviceData.h"
+#include "base/DeviceData.h"
 
 #include <QList>
 

@@ -1,10 +1,10 @@
 #include "device/HttpChannel.h"
 
-#include "app/BlockingCall.h"
-#include "app/Bytes.h"
-#include "app/KovaOptions.h"
-#include "app/Prompt.h"
-#include "device/DscPkt.h"
+#include "base/BlockingCall.h"
+#include "base/Bytes.h"
+#include "base/KovaOptions.h"
+#include "base/Prompt.h"
+#include "base/DscPkt.h"
 
 #include <Poco/Exception.h>
 #include <Poco/Net/HTTPClientSession.h>

@@ -1,6 +1,6 @@
 #include "device/Locator.h"
 
-#include "device/DscPkt.h"
+#include "base/DscPkt.h"
 
 #include <QCoreApplication>
 #include <QNetworkInterface>

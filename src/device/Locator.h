@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device/DeviceData.h"
+#include "base/DeviceData.h"
 
 #include <QHostAddress>
 #include <QList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device/DscPkt.h"
+#include "base/DscPkt.h"
 
 #include <QByteArray>
 #include <QString>

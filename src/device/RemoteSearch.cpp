@@ -1,7 +1,7 @@
 #include "device/RemoteSearch.h"
 
-#include "app/Prompt.h"
-#include "device/DscPkt.h"
+#include "base/Prompt.h"
+#include "base/DscPkt.h"
 #include "device/HttpChannel.h"
 
 namespace {

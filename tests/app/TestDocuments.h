@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/ui/ConfigDocument.h"
-#include "app/ui/DocumentKinds.h"
+#include "base/ui/ConfigDocument.h"
+#include "app/ui/StandardKinds.h"
 
 #include <QFile>
 #include <QQueue>

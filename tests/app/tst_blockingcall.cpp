@@ -1,6 +1,6 @@
 #include "TestRegistry.h"
 
-#include "app/BlockingCall.h"
+#include "base/BlockingCall.h"
 
 #include <QElapsedTimer>
 #include <QTest>

@@ -1,7 +1,7 @@
 #include "TestRegistry.h"
 #include "RecordingPrompt.h"
 
-#include "app/KovaOptions.h"
+#include "base/KovaOptions.h"
 #include "app/ui/Options.h"
 
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #include "TestRegistry.h"
 
-#include "app/IniStore.h"
-#include "app/KovaOptions.h"
+#include "base/IniStore.h"
+#include "base/KovaOptions.h"
 
 #include <QDir>
 #include <QFile>

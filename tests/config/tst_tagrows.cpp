@@ -1,6 +1,6 @@
 #include "TestRegistry.h"
 
-#include "app/ConvertError.h"
+#include "base/ConvertError.h"
 #include "config/TagRows.h"
 #include "config/TagRules.h"
 #include "config/TagText.h"

@@ -4,9 +4,9 @@
 
 #include "Simulator.h"
 
-#include "app/ui/InfoMessage.h"
+#include "base/ui/InfoMessage.h"
 #include "device/Connection.h"
-#include "device/DscPkt.h"
+#include "base/DscPkt.h"
 #include "device/HttpChannel.h"
 #include "device/ui/Connection.h"
 #include "device/ui/DeviceList.h"

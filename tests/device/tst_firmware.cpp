@@ -1,6 +1,6 @@
 #include "TestRegistry.h"
 
-#include "device/DeviceData.h"
+#include "base/DeviceData.h"
 #include "device/Firmware.h"
 
 #include <QTest>

@@ -2,9 +2,9 @@
 #include "RecordingPrompt.h"
 #include "TestServers.h"
 
-#include "app/BlockingCall.h"
-#include "app/KovaOptions.h"
-#include "device/DscPkt.h"
+#include "base/BlockingCall.h"
+#include "base/KovaOptions.h"
+#include "base/DscPkt.h"
 #include "device/HttpChannel.h"
 
 #include <QElapsedTimer>

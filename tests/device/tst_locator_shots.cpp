@@ -1,8 +1,8 @@
 #include "TestRegistry.h"
 
 #include "Simulator.h"
-#include "app/ui/InfoMessage.h"
-#include "app/ui/WidgetPrompt.h"
+#include "base/ui/InfoMessage.h"
+#include "base/ui/WidgetPrompt.h"
 #include "device/ui/DeviceList.h"
 #include "device/ui/LocatorController.h"
 

@@ -3,7 +3,7 @@
 
 #include "Simulator.h"
 #include "SimLocator.h"
-#include "app/ui/InfoMessage.h"
+#include "base/ui/InfoMessage.h"
 #include "device/DeviceRow.h"
 #include "device/Locator.h"
 #include "device/ui/DeviceList.h"

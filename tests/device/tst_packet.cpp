@@ -1,7 +1,7 @@
 #include "TestRegistry.h"
 
-#include "app/ConvertError.h"
-#include "device/DscPkt.h"
+#include "base/ConvertError.h"
+#include "base/DscPkt.h"
 
 #include <QLocale>
 #include <QRandomGenerator>

@@ -2,7 +2,7 @@
 #include "RecordingPrompt.h"
 
 #include "Simulator.h"
-#include "app/ui/InfoMessage.h"
+#include "base/ui/InfoMessage.h"
 #include "device/Connection.h"
 #include "device/HttpChannel.h"
 #include "device/ui/DeviceList.h"

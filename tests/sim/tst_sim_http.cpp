@@ -2,7 +2,7 @@
 
 #include "SimClient.h"
 
-#include "device/DscPkt.h"
+#include "base/DscPkt.h"
 
 #include <QElapsedTimer>
 #include <QTest>

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "app/CommandRules.h"
-#include "app/ui/DocumentKinds.h"
+#include "app/ui/StandardKinds.h"
 #include "device/Connection.h"
-#include "device/DeviceData.h"
+#include "base/DeviceData.h"
 #include "device/HttpChannel.h"
 
 #include <QHash>

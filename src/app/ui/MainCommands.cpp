@@ -1,9 +1,9 @@
 // The main window's commands: files, documents, tags, transfers, tools and windows.
 #include "app/ui/Main.h"
 
-#include "app/Prompt.h"
+#include "base/Prompt.h"
 #include "app/ui/About.h"
-#include "app/ui/ConfigDocument.h"
+#include "base/ui/ConfigDocument.h"
 #include "app/ui/NewFile.h"
 #include "app/ui/Options.h"
 #include "device/ui/DeviceList.h"

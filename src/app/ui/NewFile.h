@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ui/DocumentKinds.h"
+#include "base/ui/DocumentKinds.h"
 
 #include <QDialog>
 

@@ -1,9 +1,9 @@
 #include "app/ui/Options.h"
 
-#include "app/ui/OkCancel.h"
+#include "base/ui/OkCancel.h"
 
-#include "app/KovaOptions.h"
-#include "app/Prompt.h"
+#include "base/KovaOptions.h"
+#include "base/Prompt.h"
 
 #include <QCheckBox>
 #include <QFormLayout>

@@ -1,4 +1,4 @@
-#include "app/ui/DocumentKinds.h"
+#include "app/ui/StandardKinds.h"
 
 #include "app/ui/KovaIcons.h"
 #include "site/ui/Site.h"

@@ -1,6 +1,6 @@
-#include "app/ui/ChildWin.h"
+#include "base/ui/ChildWin.h"
 
-#include "app/Prompt.h"
+#include "base/Prompt.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

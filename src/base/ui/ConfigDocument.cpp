@@ -1,4 +1,4 @@
-#include "app/ui/ConfigDocument.h"
+#include "base/ui/ConfigDocument.h"
 
 #include <QAbstractItemView>
 #include <QItemSelectionModel>

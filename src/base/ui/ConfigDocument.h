@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ui/ChildWin.h"
+#include "base/ui/ChildWin.h"
 
 class QAbstractItemView;
 

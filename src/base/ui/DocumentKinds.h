@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ui/ChildWin.h"
+#include "base/ui/ChildWin.h"
 
 #include <QIcon>
 #include <QString>
@@ -34,10 +34,6 @@ using TDocumentKinds = std::vector<TDocumentKind>;
 
 // Indexes of the standard table.
 enum DocumentKindIndex { KindModbus = 0, KindHostlink = 1, KindDF1 = 2, KindWebSite = 3 };
-
-// The program's table: Modbus, Hostlink, DF1 configurations and the web site, each with
-// whatever of it is built.
-TDocumentKinds StandardDocumentKinds();
 
 // Plugs a document class into a kind: Doc needs a default constructor. For web site kinds Doc
 // also provides AddFile(), ExtractFile(), ViewFile() and RemoveFile().

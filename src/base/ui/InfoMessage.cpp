@@ -1,4 +1,4 @@
-#include "app/ui/InfoMessage.h"
+#include "base/ui/InfoMessage.h"
 
 #include <QCoreApplication>
 #include <QEvent>

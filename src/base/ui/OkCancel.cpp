@@ -1,4 +1,4 @@
-#include "app/ui/OkCancel.h"
+#include "base/ui/OkCancel.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>

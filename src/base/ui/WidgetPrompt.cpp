@@ -1,4 +1,4 @@
-#include "app/ui/WidgetPrompt.h"
+#include "base/ui/WidgetPrompt.h"
 
 #include <QApplication>
 #include <QFileDialog>

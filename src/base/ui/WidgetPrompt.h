@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Prompt.h"
+#include "base/Prompt.h"
 
 // The program's prompt: QMessageBox and QFileDialog over the active window.
 class WidgetPrompt : public Prompt

@@ -1,6 +1,6 @@
 #include "device/ui/Connection.h"
 
-#include "app/ui/InfoMessage.h"
+#include "base/ui/InfoMessage.h"
 #include "device/HttpChannel.h"
 #include "device/ui/Password.h"
 

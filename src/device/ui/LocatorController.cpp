@@ -1,8 +1,8 @@
 #include "device/ui/LocatorController.h"
 
-#include "app/Prompt.h"
-#include "app/ui/InfoMessage.h"
-#include "device/DscPkt.h"
+#include "base/Prompt.h"
+#include "base/ui/InfoMessage.h"
+#include "base/DscPkt.h"
 #include "device/ui/DeviceList.h"
 
 #include <QEventLoop>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ui/InfoMessage.h"
+#include "base/ui/InfoMessage.h"
 #include "device/Locator.h"
 #include "device/ui/DeviceList.h"
 

@@ -1,6 +1,6 @@
 #include "device/ui/Password.h"
 
-#include "app/ui/OkCancel.h"
+#include "base/ui/OkCancel.h"
 
 #include <QFormLayout>
 #include <QGroupBox>

@@ -1,8 +1,8 @@
 #include "device/ui/Properties.h"
 
-#include "app/ui/OkCancel.h"
+#include "base/ui/OkCancel.h"
 
-#include "app/Prompt.h"
+#include "base/Prompt.h"
 #include "device/IPAddress.h"
 #include "device/ui/EditIPAddr.h"
 

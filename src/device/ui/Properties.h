@@ -1,7 +1,7 @@
 #pragma once
 
-#include "device/DeviceData.h"
-#include "device/DscPkt.h"
+#include "base/DeviceData.h"
+#include "base/DscPkt.h"
 #include "device/NetworkSettings.h"
 
 #include <QDialog>

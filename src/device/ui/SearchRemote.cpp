@@ -1,8 +1,8 @@
 #include "device/ui/SearchRemote.h"
 
-#include "app/ui/OkCancel.h"
+#include "base/ui/OkCancel.h"
 
-#include "app/Prompt.h"
+#include "base/Prompt.h"
 #include "device/RemoteSearch.h"
 
 #include <QCloseEvent>

@@ -1,6 +1,6 @@
 #include "site/ui/Site.h"
 
-#include "app/Prompt.h"
+#include "base/Prompt.h"
 #include "site/ui/FileViewer.h"
 #include "site/ui/TransferSite.h"
 

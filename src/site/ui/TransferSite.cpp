@@ -1,7 +1,7 @@
 #include "site/ui/TransferSite.h"
 
-#include "app/BlockingCall.h"
-#include "app/Prompt.h"
+#include "base/BlockingCall.h"
+#include "base/Prompt.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
