@@ -60,6 +60,10 @@ public:
 
     static const QString FailureMessage; // "Configuration Transfer was unable to complete."
 
+    // Refused while a sequence runs.
+    void reject() override;
+    void done(int result) override;
+
 protected:
     TfrmTransferConfig(TagProtocol protocol, THttpChannel &channel, QWidget *parent);
 
@@ -67,8 +71,6 @@ protected:
     virtual bool RunSequence(TConfigTransfer &transfer, Direction direction) = 0;
 
     void showEvent(QShowEvent *event) override;
-    void reject() override;
-    void done(int result) override;
 
 private slots:
     void FormActivate();
