@@ -9,6 +9,7 @@
 #include "config/TagRules.h"
 
 #include <memory>
+#include <tuple>
 #include <type_traits>
 
 namespace samples {
@@ -153,34 +154,26 @@ std::unique_ptr<Config> config(int tagCount)
     return c;
 }
 
-// The first difference between two records, in words; empty when they are equal.
-inline QString serialDifference(const TModbusOrvanConfig &a, const TModbusOrvanConfig &b)
+// The serial fields of a record, to compare.
+inline auto serialFields(const TModbusOrvanConfig &c)
 {
-    return a.ComType == b.ComType && a.BaudRate == b.BaudRate && a.Parity == b.Parity && a.Format == b.Format
-                   && a.ScanTime == b.ScanTime && a.MessageTimeout == b.MessageTimeout && a.PacketTimeout == b.PacketTimeout
-               ? QString()
-               : QStringLiteral("serial");
+    return std::tie(c.ComType, c.BaudRate, c.Parity, c.Format, c.ScanTime, c.MessageTimeout, c.PacketTimeout);
 }
-inline QString serialDifference(const THostlinkOrvanConfig &a, const THostlinkOrvanConfig &b)
+inline auto serialFields(const THostlinkOrvanConfig &c)
 {
-    return a.ComType == b.ComType && a.BaudRate == b.BaudRate && a.Parity == b.Parity && a.ScanTime == b.ScanTime
-                   && a.MessageTimeout == b.MessageTimeout
-               ? QString()
-               : QStringLiteral("serial");
+    return std::tie(c.ComType, c.BaudRate, c.Parity, c.ScanTime, c.MessageTimeout);
 }
-inline QString serialDifference(const TDF1OrvanConfig &a, const TDF1OrvanConfig &b)
+inline auto serialFields(const TDF1OrvanConfig &c)
 {
-    return a.ComType == b.ComType && a.BaudRate == b.BaudRate && a.DataBits == b.DataBits && a.Parity == b.Parity
-                   && a.ErrorMethod == b.ErrorMethod && a.ScanTime == b.ScanTime && a.MessageTimeout == b.MessageTimeout
-               ? QString()
-               : QStringLiteral("serial");
+    return std::tie(c.ComType, c.BaudRate, c.DataBits, c.Parity, c.ErrorMethod, c.ScanTime, c.MessageTimeout);
 }
 
+// The first difference between two records, in words; empty when they are equal.
 template<class Config>
 QString difference(const Config &a, const Config &b)
 {
-    if (QString s = serialDifference(a, b); !s.isEmpty())
-        return s;
+    if (serialFields(a) != serialFields(b))
+        return QStringLiteral("serial");
     if (!(a.Email == b.Email))
         return QStringLiteral("e-mail");
     if (a.TagCount != b.TagCount)
