@@ -43,9 +43,10 @@ struct TTransferFailure
 // GETTAG per tag, RUN). Each exchange is one SendHTTPAdminNoInfo request; the first that
 // fails ends the sequence and nothing is undone on the gateway.
 //
-// One object per transfer and per gateway: it keeps no state outside itself, so transfers
-// to several gateways can run side by side as long as each has its own channel. A window
-// shows progress through the observer; a command line reads the result and Failure().
+// One object per transfer and per gateway. It keeps no state outside itself and touches no
+// window or prompt (the channel reports a lost reply only when told to), so transfers to
+// several gateways can run side by side, each on its own thread with its own channel. A
+// window shows progress through the observer; a command line reads the result and Failure().
 class TConfigTransfer
 {
 public:
