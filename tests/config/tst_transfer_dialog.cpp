@@ -71,7 +71,11 @@ class TestTransferDialog : public QObject
 {
     Q_OBJECT
 
+    std::unique_ptr<TransferRig> m_rig;
+
 private slots:
+    void cleanupTestCase() { m_rig.reset(); }
+
     void showing_data()
     {
         QTest::addColumn<TagProtocol>("protocol");
@@ -143,11 +147,13 @@ private slots:
         const char *sendSteps[] = {"STOP", "SETCOM", "SETSMTP", "SETTOO", "ENABLETAGADMIN", "DELALLTAG", "ADDTAG",
                                    "DISABLETAGADMIN", "RESET"};
         const char *getSteps[] = {"GETTAGCOUNT", "STOP", "GETCOM", "GETSMTP", "GETTOO", "GETTAG", "RUN"};
-        int n = 0;
-        for (const char *step : sendSteps)
-            QTest::addRow("send %s", step) << true << QByteArray(step) << faults[n++ % 4];
-        for (const char *step : getSteps)
-            QTest::addRow("get %s", step) << false << QByteArray(step) << faults[n++ % 4];
+        const char *names[] = {"NAK", "wrong reply", "HTTP 500", "dropped"};
+        for (int f = 0; f < 4; ++f) {
+            for (const char *step : sendSteps)
+                QTest::addRow("send %s, %s", step, names[f]) << true << QByteArray(step) << faults[f];
+            for (const char *step : getSteps)
+                QTest::addRow("get %s, %s", step, names[f]) << false << QByteArray(step) << faults[f];
+        }
     }
 
     void failures()
@@ -156,8 +162,11 @@ private slots:
         QFETCH(QByteArray, command);
         QFETCH(sim::FaultKind, fault);
         RecordingPrompt prompt;
-        TransferRig rig;
+        if (!m_rig) // one simulator for all the rows: starting one costs more than a row
+            m_rig = std::make_unique<TransferRig>();
+        TransferRig &rig = *m_rig;
         const TagProtocol protocol = send ? TagProtocol::Modbus : TagProtocol::Hostlink;
+        rig.gateway(protocol).clearFaults();
         rig.gateway(protocol).update([](sim::GatewayState &s) { s.tags = {sim::tagKeys(sim::Hostlink, {"T"})};
             s.live = {sim::TagLive()};
         });
