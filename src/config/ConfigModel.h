@@ -17,9 +17,14 @@
 // ReplaceSelectedTag and DeleteSelectedTag are ReplaceTagAt and DeleteTagAt with the
 // selected row.
 //
-// Typical use by a document window (TMDIModbusConfig over TModbusConfigModel):
-//   New:        model.Clear(); TConfigFile::New(path)
-//   Open:       file.Open(path, model) -> fills the model, warnings through Prompt
+// Serial and Email are plain fields: the window writes a control's value into them when it
+// changes (and marks itself modified), and reads them back after Open and SetAllConfig.
+//
+// Typical use by a document window (TMDIModbusConfig over TModbusConfigModel and a TConfigFile):
+//   New:        model.Clear(); file.BindFresh(program folder + name)
+//   Open:       file.Open(path, model) -> fills the model, warnings through Prompt;
+//               OpenResult::Modified says whether the document starts unsaved
+//   Save As:    file.BindFresh(chosen path), then UpdateFile
 //   UpdateFile: if (auto check = model.Validate(); !check) { show check.Message, focus
 //               FieldControlName(check.Field) on FieldPage(check.Field); return false; }
 //               return file.Write(model)

@@ -3,7 +3,7 @@
 #include "base/Bytes.h"
 #include "config/TagText.h"
 
-#include <cstring>
+#include <string_view>
 
 namespace {
 
@@ -12,10 +12,10 @@ bool isAsciiAlnum(char c)
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
 }
 
-bool onlyOf(const QByteArray &text, const char *extra)
+bool onlyOf(const QByteArray &text, std::string_view extra)
 {
     for (char c : text)
-        if (!isAsciiAlnum(c) && !std::strchr(extra, c))
+        if (!isAsciiAlnum(c) && extra.find(c) == std::string_view::npos)
             return false;
     return true;
 }

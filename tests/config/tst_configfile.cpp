@@ -3,7 +3,6 @@
 
 #include "config/ConfigFile.h"
 #include "config/TagRows.h"
-#include "config/TagRules.h"
 
 #include <QFile>
 #include <QLocale>
@@ -15,52 +14,27 @@ Q_DECLARE_METATYPE(TagProtocol)
 
 namespace {
 
-// One model per protocol with every serial and e-mail field away from its default and tags
-// whose texts exceed the Modbus 8-character limit, and the file each must give.
-TModbusConfigModel modbusSample()
+// One configuration per protocol with the serial and e-mail fields away from their defaults,
+// and tags (as their texts, "|" between the keys' values) including numbers beyond the Modbus
+// limit of 8 characters. The head is the file's GENERAL, COM and SMTP, to the byte.
+struct Sample
 {
-    TModbusConfigModel model;
-    model.Serial = {1, 4, 2, 1, 250, 500, "7", 1, 0};
-    model.Email = {true, "smtp.example.com", "30", "3", "15", "gw@example.com", true, "gwuser", "secret", "secret",
-                   {"a@example.com", "b@example.com"}};
-    TModbusTagConfig level;
-    level.TagName = "LEVEL";
-    level.UnitID = 1;
-    level.TagType = ModbusType::Float;
-    level.Address = 40;
-    level.WriteLimits = true;
-    level.MinWrite.RealValue = -1.5f;
-    level.MaxWrite.RealValue = 100;
-    level.AlarmEnable = level.SendEMail = level.SendTrap = true;
-    level.LowestAlarm.RealValue = 0.1f;
-    level.HighestAlarm.RealValue = 90;
-    level.ValueKind = TagValueKind::Real;
-    TModbusTagConfig counter;
-    counter.TagName = "COUNTER";
-    counter.UnitID = 2;
-    counter.TagType = ModbusType::Long;
-    counter.ModbusFunction = ModbusTable::InputRegister;
-    counter.Address = 10040;
-    counter.ReadOnly = counter.AlarmEnable = true;
-    counter.LowestAlarm.IntValue = -2147483647 - 1;
-    counter.HighestAlarm.IntValue = 2147483647;
-    counter.ValueKind = TagValueKind::Integer;
-    TModbusTagConfig temp;
-    temp.TagName = "_TEMP";
-    temp.Source = TagSource::Internal;
-    SetFixedLocation(temp);
-    temp.ReadOnly = true;
-    temp.Scale = TagScale::Linear;
-    temp.FactorA = 123456.78125f;
-    temp.FactorB = -0.5f;
-    temp.ValueKind = TagValueKind::Real;
-    model.AddTagToList(level);
-    model.AddTagToList(counter);
-    model.AddTagToList(temp);
-    return model;
-}
+    TSerialFields serial;
+    TEmailFields email;
+    QList<QByteArray> tags;
+    const char *head;
+};
 
-const char ModbusFile[] = R"([GENERAL]
+const Sample &sampleOf(TagProtocol protocol)
+{
+    static const Sample modbus = {
+        {1, 4, 2, 1, 250, 500, "7", 1, 0},
+        {true, "smtp.example.com", "30", "3", "15", "gw@example.com", true, "gwuser", "secret", "secret",
+         {"a@example.com", "b@example.com"}},
+        {"LEVEL|Modbus Serial|1|40040|Float|No|0|No|Yes|-1.5|100|Yes|0.100000001490116|90|Yes|None|0|0|Yes|2",
+         "COUNTER|Modbus Serial|2|310040|Long|No|0|Yes|No|0|0|Yes|-2147483648|2147483647|No|None|0|0|No|1",
+         "_TEMP|Internal|0|00000|Float|No|0|Yes|No|0|0|No|0|0|No|Linear (Ax+B)|123456.78125|-0.5|No|2"},
+        R"([GENERAL]
 FILETYPE=MB
 FILEVERSION=1.0
 
@@ -90,105 +64,13 @@ TOO_3=
 TOO_4=
 TOO_5=
 
-[TAG0]
-NAME=LEVEL
-SOURCE=Modbus Serial
-UNITID=1
-ADDRESS=40040
-TYPE=Float
-ENRON=No
-BITPOS=0
-READONLY=No
-LIMITS=Yes
-WRMIN=-1.5
-WRMAX=100
-ALARM=Yes
-ALMIN=0.100000001490116
-ALMAX=90
-EMAIL=Yes
-SCALE=None
-FACTORA=0
-FACTORB=0
-TRAP=Yes
-KIND=2
-
-[TAG1]
-NAME=COUNTER
-SOURCE=Modbus Serial
-UNITID=2
-ADDRESS=310040
-TYPE=Long
-ENRON=No
-BITPOS=0
-READONLY=Yes
-LIMITS=No
-WRMIN=0
-WRMAX=0
-ALARM=Yes
-ALMIN=-2147483648
-ALMAX=2147483647
-EMAIL=No
-SCALE=None
-FACTORA=0
-FACTORB=0
-TRAP=No
-KIND=1
-
-[TAG2]
-NAME=_TEMP
-SOURCE=Internal
-UNITID=0
-ADDRESS=00000
-TYPE=Float
-ENRON=No
-BITPOS=0
-READONLY=Yes
-LIMITS=No
-WRMIN=0
-WRMAX=0
-ALARM=No
-ALMIN=0
-ALMAX=0
-EMAIL=No
-SCALE=Linear (Ax+B)
-FACTORA=123456.78125
-FACTORB=-0.5
-TRAP=No
-KIND=2
-
-)";
-
-THostlinkConfigModel hostlinkSample()
-{
-    THostlinkConfigModel model;
-    model.Serial.ComType = 2;
-    model.Serial.BaudRate = 8;
-    model.Serial.Parity = 1;
-    model.Serial.ScanTime = 0;
-    model.Serial.MessageTimeout = 2000;
-    THostlinkTagConfig count;
-    count.TagName = "COUNT";
-    count.UnitID = 5;
-    count.TagType = HostlinkDF1Type::SignedInt;
-    count.HostlinkFunction = HostlinkArea::DM;
-    count.Address = 100;
-    count.WriteLimits = true;
-    count.MinWrite.IntValue = -100;
-    count.MaxWrite.IntValue = 100;
-    count.ValueKind = TagValueKind::Integer;
-    THostlinkTagConfig door;
-    door.TagName = "DOOR";
-    door.Source = TagSource::Input;
-    door.BitPosition = 3;
-    SetFixedLocation(door);
-    door.ReadOnly = door.AlarmEnable = door.SendEMail = true;
-    door.LowestAlarm.BoolValue = true;
-    model.AddTagToList(count);
-    model.AddTagToList(door);
-    return model;
-}
-
-const char HostlinkFile[] = R"([GENERAL]
+)"};
+    static const Sample hostlink = {
+        {2, 8, 1, 0, 0, 2000, "4", 1, 0},
+        {},
+        {"COUNT|Hostlink Serial|5|DM|100|Signed int|0|No|Yes|-100|100|No|0|0|No|None|0|0|1",
+         "DOOR|Orvan Input|0|IR|00000|Single bit|3|Yes|No|0|0|Yes|1|0|Yes|None|0|0|0"},
+        R"([GENERAL]
 FILETYPE=HL
 FILEVERSION=1.0
 
@@ -216,77 +98,12 @@ TOO_3=
 TOO_4=
 TOO_5=
 
-[TAG0]
-NAME=COUNT
-SOURCE=Hostlink Serial
-UNITID=5
-REGTABLE=DM
-ADDRESS=100
-TYPE=Signed int
-BITPOS=0
-READONLY=No
-LIMITS=Yes
-WRMIN=-100
-WRMAX=100
-ALARM=No
-ALMIN=0
-ALMAX=0
-EMAIL=No
-SCALE=None
-FACTORA=0
-FACTORB=0
-KIND=1
-
-[TAG1]
-NAME=DOOR
-SOURCE=Orvan Input
-UNITID=0
-REGTABLE=IR
-ADDRESS=00000
-TYPE=Single bit
-BITPOS=3
-READONLY=Yes
-LIMITS=No
-WRMIN=0
-WRMAX=0
-ALARM=Yes
-ALMIN=1
-ALMAX=0
-EMAIL=Yes
-SCALE=None
-FACTORA=0
-FACTORB=0
-KIND=0
-
-)";
-
-TDF1ConfigModel df1Sample()
-{
-    TDF1ConfigModel model;
-    model.Serial.BaudRate = 0;
-    model.Serial.Parity = 1;
-    model.Serial.ScanTime = 10000;
-    model.Serial.MessageTimeout = 10;
-    model.Serial.DataBits = 0;
-    model.Serial.ErrorMethod = 1;
-    model.Email.Enabled = true;
-    model.Email.Server = "mail";
-    model.Email.Sender = "x@y";
-    model.Email.Password = model.Email.Confirmation = "pw";
-    model.Email.Recipients = {"r1@x", "r2@x", "r3@x", "r4@x", "r5@x"};
-    TDF1TagConfig n7;
-    n7.TagName = "N7_0";
-    n7.FileType = DF1File::Integer;
-    n7.FileNumber = 7;
-    n7.Scale = TagScale::Linear;
-    n7.FactorA = 0.5f;
-    n7.FactorB = 10;
-    n7.ValueKind = TagValueKind::Real;
-    model.AddTagToList(n7);
-    return model;
-}
-
-const char DF1File_[] = R"([GENERAL]
+)"};
+    static const Sample df1 = {
+        {0, 0, 1, 0, 10000, 10, "4", 0, 1},
+        {true, "mail", "20", "5", "10", "x@y", false, "", "pw", "pw", {"r1@x", "r2@x", "r3@x", "r4@x", "r5@x"}},
+        {"N7_0|DF1 Serial|Integer (N)|7|0|Unsigned int|0|No|No|0|0|No|0|0|No|Linear (Ax+B)|0.5|10|2"},
+        R"([GENERAL]
 FILETYPE=DF1
 FILEVERSION=2.0
 
@@ -316,50 +133,33 @@ TOO_3=r4@x
 TOO_4=r5@x
 TOO_5=
 
-[TAG0]
-NAME=N7_0
-SOURCE=DF1 Serial
-FILETYPE=Integer (N)
-FILENUMBER=7
-WORDNUMBER=0
-TYPE=Unsigned int
-BITPOS=0
-READONLY=No
-LIMITS=No
-WRMIN=0
-WRMAX=0
-ALARM=No
-ALMIN=0
-ALMAX=0
-EMAIL=No
-SCALE=Linear (Ax+B)
-FACTORA=0.5
-FACTORB=10
-KIND=2
-
-)";
-
-QByteArray crlf(const char *text)
-{
-    return QByteArray(text).replace("\n", "\r\n");
+)"};
+    return protocol == TagProtocol::Modbus ? modbus : protocol == TagProtocol::Hostlink ? hostlink : df1;
 }
 
-std::unique_ptr<TConfigModel> sampleModel(TagProtocol protocol)
+TConfigModel sampleModel(TagProtocol protocol)
 {
-    switch (protocol) {
-    case TagProtocol::Modbus:
-        return std::make_unique<TModbusConfigModel>(modbusSample());
-    case TagProtocol::Hostlink:
-        return std::make_unique<THostlinkConfigModel>(hostlinkSample());
-    case TagProtocol::DF1:
-        break;
-    }
-    return std::make_unique<TDF1ConfigModel>(df1Sample());
+    const Sample &sample = sampleOf(protocol);
+    TConfigModel model(protocol);
+    model.Serial = sample.serial;
+    model.Email = sample.email;
+    for (const QByteArray &tag : sample.tags)
+        model.AppendTagTexts(tag.split('|'));
+    return model;
 }
 
 QByteArray sampleFile(TagProtocol protocol)
 {
-    return crlf(protocol == TagProtocol::Modbus ? ModbusFile : protocol == TagProtocol::Hostlink ? HostlinkFile : DF1File_);
+    const Sample &sample = sampleOf(protocol);
+    QByteArray text = QByteArray(sample.head).replace("\n", "\r\n");
+    for (int i = 0; i < sample.tags.size(); ++i) {
+        text += "[TAG" + QByteArray::number(i) + "]\r\n";
+        const QList<QByteArray> values = sample.tags.at(i).split('|');
+        for (int k = 0; k < values.size(); ++k)
+            text += TagKeys(protocol).at(k) + '=' + values.at(k) + "\r\n";
+        text += "\r\n";
+    }
+    return text;
 }
 
 QByteArray readAll(const QString &path)
@@ -432,11 +232,11 @@ private slots:
     {
         QFETCH(TagProtocol, protocol);
         RecordingPrompt prompt;
-        const auto model = sampleModel(protocol);
+        const TConfigModel model = sampleModel(protocol);
         const QString file = path(QStringLiteral("sample.ovc"));
         TConfigFile written;
         written.BindFresh(file);
-        QVERIFY(written.Write(*model));
+        QVERIFY(written.Write(model));
         QCOMPARE(readAll(file), sampleFile(protocol));
         QCOMPARE(ConfigFileProtocol(file), std::optional(protocol));
 
@@ -445,7 +245,7 @@ private slots:
         const TConfigFile::OpenResult result = opened.Open(file, read);
         QVERIFY(result.Opened);
         QVERIFY(!result.Modified);
-        compareModels(read, *model);
+        compareModels(read, model);
         QVERIFY(opened.Write(read));
         QCOMPARE(readAll(file), sampleFile(protocol));
         QCOMPARE(prompt.texts(), QStringList());
@@ -473,6 +273,28 @@ private slots:
         QCOMPARE(IsHostlinkConfigFile(file), protocol == 1);
         QCOMPARE(IsDF1ConfigFile(file), protocol == 2);
         QVERIFY(!IsModbusConfigFile(path(QStringLiteral("missing.ovc"))));
+        QVERIFY(!IsModbusConfigFile(m_dir.path()));
+    }
+
+    // A Modbus file carries its numbers across a change of the decimal separator, whole.
+    void modbusFileAcrossLocales()
+    {
+        RecordingPrompt prompt;
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        TConfigFile file;
+        file.BindFresh(path(QStringLiteral("german.ovc")));
+        QVERIFY(file.Write(sampleModel(TagProtocol::Modbus)));
+        QVERIFY(readAll(file.Path()).contains("\r\nALMIN=0,100000001490116\r\n"));
+
+        QLocale::setDefault(QLocale::c());
+        TModbusConfigModel read;
+        QVERIFY(TConfigFile().Open(file.Path(), read).Opened);
+        compareModels(read, sampleModel(TagProtocol::Modbus));
+        TModbusTagConfig level, counter;
+        QVERIFY(read.GetTagFromList(0, level) && read.GetTagFromList(1, counter));
+        QCOMPARE(level.LowestAlarm.RealValue, 0.1f);
+        QCOMPARE(counter.LowestAlarm.IntValue, std::numeric_limits<qint32>::min());
+        QCOMPARE(prompt.texts(), QStringList());
     }
 
     // Each row edits one key of a sample file; the warnings and the modified mark must be
@@ -536,19 +358,6 @@ private slots:
         // Whatever was replaced reads as the default, so the model passes its checks.
         QVERIFY(model.Validate().Ok);
         QVERIFY(model.Email.Recipients.size() <= MaxRecipients);
-    }
-
-    void comType1SavedAsRS232()
-    {
-        RecordingPrompt prompt;
-        TModbusConfigModel model;
-        TConfigFile document;
-        QVERIFY(document.Open(path(QStringLiteral("missing.ovc")), model).Opened == false);
-        openEdited(TagProtocol::Modbus, QStringLiteral("COM"), QStringLiteral("COMTYPE"), QStringLiteral("1"), model);
-        QCOMPARE(model.Serial.ComType, 0);
-        document.BindFresh(path(QStringLiteral("rs232.ovc")));
-        QVERIFY(document.Write(model));
-        QCOMPARE(IniStore(document.Path()).readString(QStringLiteral("COM"), QStringLiteral("COMTYPE")), QStringLiteral("0"));
     }
 
     void missingSections_data()
@@ -668,7 +477,9 @@ private slots:
     void writeFailures()
     {
         RecordingPrompt prompt;
-        TModbusConfigModel model = modbusSample();
+        TConfigModel model = sampleModel(TagProtocol::Modbus);
+        QVERIFY(!TConfigFile().Open(path(QStringLiteral("missing.ovc")), model).Opened);
+        QCOMPARE(model.GetTagCount(), 3);
         const QString file = path(QStringLiteral("kept.ovc"));
         writeAll(file, "old");
         TConfigFile document;

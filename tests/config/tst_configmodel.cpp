@@ -74,6 +74,7 @@ private slots:
         QTest::newRow("blanks") << QByteArray("   ") << false << false;
         QTest::newRow("blank inside") << QByteArray("a b@c") << false << false;
         QTest::newRow("accented letter") << QByteArray("\xe9@x") << false << false;
+        QTest::newRow("NUL byte") << QByteArray("a\0@b", 4) << false << false;
         QTest::newRow("plus sign") << QByteArray("a+b@c") << false << false;
     }
     void hostAndAddress()
