@@ -9,7 +9,6 @@
 #include <QFileInfo>
 #include <QLocale>
 
-#include <limits>
 
 namespace {
 
@@ -85,7 +84,24 @@ bool keepsWholeNumber(const QString &key, const QByteArray &text, int kind)
 
 constexpr int ModbusNumberLimit = 8;
 
-QList<QByteArray> readTagTexts(const IniStore &store, TagProtocol protocol, const QString &section)
+// The separator a Modbus number text takes; asked once per file, as the locale is slow to ask.
+bool commaLocale()
+{
+    return QLocale().decimalPoint() == QLatin1String(",");
+}
+
+QByteArray localized(const QByteArray &text, bool comma)
+{
+    QByteArray trimmed = TrimBlanks(text);
+    if (trimmed.isEmpty())
+        return {};
+    const char first = trimmed.at(0);
+    if (first != '-' && (first < '0' || first > '9'))
+        return text;
+    return comma ? trimmed.replace('.', ',') : trimmed.replace(',', '.');
+}
+
+QList<QByteArray> readTagTexts(const IniStore &store, TagProtocol protocol, const QString &section, bool comma)
 {
     const QList<QByteArray> &keys = TagKeys(protocol);
     QList<QByteArray> texts;
@@ -100,7 +116,7 @@ QList<QByteArray> readTagTexts(const IniStore &store, TagProtocol protocol, cons
     for (const QByteArray &keyBytes : keys) {
         const QString key = QString::fromLatin1(keyBytes);
         if (isNumberKey(key)) {
-            QByteArray text = ReadString(protocol, store, section, key, std::numeric_limits<int>::max(), nullptr);
+            QByteArray text = localized(rawText(store, section, key), comma);
             if (text.size() > ModbusNumberLimit && !keepsWholeNumber(key, text, kind))
                 text.truncate(ModbusNumberLimit);
             texts.append(text);
@@ -195,17 +211,7 @@ std::optional<TagProtocol> ConfigFileProtocol(const QString &path)
 
 QByteArray LocalizeDecimalSeparator(const QByteArray &text)
 {
-    QByteArray trimmed = TrimBlanks(text);
-    if (trimmed.isEmpty())
-        return {};
-    const char first = trimmed.at(0);
-    if (first != '-' && (first < '0' || first > '9'))
-        return text;
-    if (QLocale().decimalPoint() == QLatin1String(","))
-        trimmed.replace('.', ',');
-    else
-        trimmed.replace(',', '.');
-    return trimmed;
+    return localized(text, commaLocale());
 }
 
 qint32 ReadInteger(const IniStore &store, const QString &section, const QString &key, int lowest, int highest,
@@ -331,11 +337,12 @@ bool SetEMAILFromFile(const IniStore &store, TConfigModel &model)
 bool SetTAGSFromFile(const IniStore &store, TConfigModel &model)
 {
     model.ClearTags();
+    const bool comma = commaLocale();
     for (int i = 0; i < MaxTags; ++i) {
         const QString section = tagSection(i);
         if (!store.hasSection(section))
             break;
-        model.AppendTagTexts(readTagTexts(store, model.Protocol(), section));
+        model.AppendTagTexts(readTagTexts(store, model.Protocol(), section, comma));
     }
     return false;
 }
@@ -405,13 +412,14 @@ void SetFileFromTAGS(IniStore &store, const TConfigModel &model)
 
     const TagProtocol protocol = model.Protocol();
     const QList<QByteArray> &keys = TagKeys(protocol);
+    const bool comma = commaLocale();
     for (int row = 0; row < rows; ++row) {
         const QString section = tagSection(row);
         const QList<QByteArray> texts = model.TagTexts(row);
         for (int k = 0; k < keys.size(); ++k) {
             const QString key = QString::fromLatin1(keys.at(k));
             const bool localised = protocol == TagProtocol::Modbus && isNumberKey(key);
-            writeText(store, section, key, localised ? LocalizeDecimalSeparator(texts.at(k)) : texts.at(k));
+            writeText(store, section, key, localised ? localized(texts.at(k), comma) : texts.at(k));
         }
     }
 }
