@@ -9,7 +9,6 @@
 #include <QFileInfo>
 #include <QLocale>
 
-
 namespace {
 
 const QString General = QStringLiteral("GENERAL");
