@@ -2,7 +2,11 @@
 # UDP port 998, below 1024) when the install runs as root, and otherwise says how to.
 # Runs inside cmake_install.cmake, with KOVA_INSTALLED_PROGRAM set to the program's path.
 
-set(_kova_command "setcap cap_net_bind_service=+ep ${KOVA_INSTALLED_PROGRAM}")
+set(_kova_shown "${KOVA_INSTALLED_PROGRAM}")
+if(_kova_shown MATCHES "[ \t]")
+  set(_kova_shown "'${_kova_shown}'")
+endif()
+set(_kova_command "setcap cap_net_bind_service=+ep ${_kova_shown}")
 
 # A staged install (DESTDIR, as CPack does) is not where the program will run from, and a
 # package carries no capability: the package's post-install step grants it instead.

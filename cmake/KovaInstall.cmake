@@ -1,8 +1,7 @@
 # Installs Kova as a Linux desktop program, and packs it for Debian:
 #   cmake --install build --prefix ~/.local      (or /usr/local as root)
 #   cd build && cpack -G DEB                     (scripts/package does both build and pack)
-# The program, its desktop entry (Exec names the installed program by its full path, so it
-# starts whether or not the prefix's bin folder is on PATH) and its icon in the hicolor sizes.
+# The program, its desktop entry and its icon in the hicolor sizes.
 # orvan-sim, the tests and the benchmarks stay in the build tree.
 include(GNUInstallDirs)
 
@@ -14,21 +13,15 @@ install(TARGETS kova RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY resources/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons
         FILES_MATCHING PATTERN "kova.png")
 
-# The desktop entry is written at install time: only then is the prefix known for sure
-# (cmake --install --prefix, CPack's /usr).
+# The install steps below find the program where this install puts it.
 install(CODE "
-  set(KOVA_PROGRAM \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/kova\")
-  set(_kova_desktop \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/applications/kova.desktop\")
-  message(STATUS \"Installing: \${_kova_desktop}\")
-  configure_file(\"${CMAKE_CURRENT_SOURCE_DIR}/packaging/kova.desktop.in\" \"\${_kova_desktop}\" @ONLY)
-  list(APPEND CMAKE_INSTALL_MANIFEST_FILES \"\${_kova_desktop}\")
+  set(KOVA_INSTALLED_PROGRAM \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/kova\")
+  set(KOVA_INSTALL_DATADIR \"${CMAKE_INSTALL_DATADIR}\")
+  set(KOVA_DESKTOP_TEMPLATE \"${CMAKE_CURRENT_SOURCE_DIR}/packaging/kova.desktop.in\")
 ")
-
+install(SCRIPT cmake/KovaInstallDesktopEntry.cmake)
 if(KOVA_INSTALL_GRANT_CAPABILITY)
-  install(CODE "
-    set(KOVA_INSTALLED_PROGRAM \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/kova\")
-    include(\"${CMAKE_CURRENT_SOURCE_DIR}/cmake/KovaGrantCapability.cmake\")
-  ")
+  install(SCRIPT cmake/KovaGrantCapability.cmake)
 endif()
 
 # Debian package. Its dependencies on the shared libraries (Qt, Poco, the C++ runtime) are
