@@ -2,6 +2,7 @@
 
 #include "base/ConvertError.h"
 #include "base/DscPkt.h"
+#include "config/ConfigModel.h"
 #include "config/ConfigWire.h"
 #include "device/HttpChannel.h"
 
@@ -26,30 +27,6 @@ TPacket command(const QByteArray &name)
     return packet;
 }
 
-template<class Config>
-void setDefaults(Config &c)
-{
-    constexpr TagProtocol protocol = ProtocolOf<Config>;
-    c = Config();
-    c.ComType = 0;
-    c.BaudRate = quint8(BaudRates().indexOf(9600));
-    c.Parity = 0;
-    c.ScanTime = 100;
-    c.MessageTimeout = 1000;
-    if constexpr (protocol == TagProtocol::Modbus) {
-        c.Format = 0;
-        c.PacketTimeout = 4;
-    }
-    if constexpr (protocol == TagProtocol::DF1) {
-        c.DataBits = 8;
-        c.ErrorMethod = 0;
-    }
-    c.Email.Timeout = 20;
-    c.Email.Retries = 5;
-    c.Email.RetryInterval = 10;
-    c.TagCount = 0;
-}
-
 } // namespace
 
 const QString TConfigTransfer::CompletedText = QStringLiteral("TRANSFER COMPLETED!");
@@ -67,9 +44,10 @@ QString ProtocolWord(TagProtocol protocol)
     return QStringLiteral("DF1");
 }
 
-void SetNewConfigDefaults(TModbusOrvanConfig &config) { setDefaults(config); }
-void SetNewConfigDefaults(THostlinkOrvanConfig &config) { setDefaults(config); }
-void SetNewConfigDefaults(TDF1OrvanConfig &config) { setDefaults(config); }
+// A new document's record is what a fresh editor model gives.
+void SetNewConfigDefaults(TModbusOrvanConfig &config) { TModbusConfigModel().GetAllConfig(config); }
+void SetNewConfigDefaults(THostlinkOrvanConfig &config) { THostlinkConfigModel().GetAllConfig(config); }
+void SetNewConfigDefaults(TDF1OrvanConfig &config) { TDF1ConfigModel().GetAllConfig(config); }
 
 TConfigTransfer::TConfigTransfer(THttpChannel &channel, const TDeviceData &device, TTransferObserver observer)
     : m_channel(channel), m_device(device), m_observer(std::move(observer))

@@ -116,9 +116,10 @@ private:
     int m_maximum = 0;
 };
 
-// The record a transfer dialog starts with: a new document's serial and e-mail settings
-// (RS-232, 9600, no parity, RTU, 8 data bits, CRC, 100 ms scan, 1000 ms message timeout,
-// packet timeout 4; relaying off, timeout 20, 5 retries every 10 s) and no tags.
+// The record a transfer dialog starts with: a new document's (ConfigModel.h) serial and
+// e-mail settings (RS-232, 9600, no parity, RTU, 8 data bits, CRC, 100 ms scan, 1000 ms
+// message timeout, packet timeout 4; relaying off, timeout 20, 5 retries every 10 s) and
+// all-zero tags.
 void SetNewConfigDefaults(TModbusOrvanConfig &config);
 void SetNewConfigDefaults(THostlinkOrvanConfig &config);
 void SetNewConfigDefaults(TDF1OrvanConfig &config);

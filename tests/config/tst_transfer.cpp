@@ -6,6 +6,7 @@
 
 #include "base/ConvertError.h"
 #include "base/DscPkt.h"
+#include "config/ConfigModel.h"
 #include "config/ConfigTransfer.h"
 #include "config/ConfigWire.h"
 
@@ -390,6 +391,29 @@ private slots:
             }
             QCOMPARE(samples::difference(*got, *expected), QString());
         });
+    }
+
+    // A document's model sent and got back into a new document: the same page values and
+    // the same tag rows, tags off the serial bus included.
+    void throughTheDocumentModel()
+    {
+        TransferRig rig;
+        TModbusConfigModel sent;
+        auto record = samples::config<TModbusOrvanConfig>(40);
+        sent.SetAllConfig(*record);
+        sent.GetAllConfig(*record);
+        TConfigTransfer transfer(rig.channel, rig.device(TagProtocol::Modbus));
+        QVERIFY(transfer.SendConfig(*record));
+        auto got = std::make_unique<TModbusOrvanConfig>();
+        SetNewConfigDefaults(*got);
+        QVERIFY(transfer.GetConfig(*got));
+        TModbusConfigModel received;
+        received.SetAllConfig(*got);
+        QVERIFY(received.Serial == sent.Serial);
+        QVERIFY(received.Email == sent.Email);
+        QCOMPARE(received.GetTagCount(), 40);
+        for (int row = 0; row < 40; ++row)
+            QCOMPARE(received.TagTexts(row), sent.TagTexts(row));
     }
 
     // More tags than a configuration holds: refused before the gateway is stopped, so a
