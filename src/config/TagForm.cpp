@@ -311,10 +311,8 @@ TTagForm TagFormFromTexts(TagProtocol protocol, const QList<QByteArray> &texts)
         break;
     }
 
-    qint32 kind = -1;
-    if (!TryParseInteger(cell("KIND"), &kind) || kind < TagValueKind::Digital || kind > TagValueKind::Real)
-        kind = ValueKind(protocol, form.source, form.table, form.type, GetScaleValue(cell("SCALE")), form.tagName);
-    const bool digital = kind == TagValueKind::Digital;
+    // The selections decide, as in the dialogs: a digital tag's limits are edge flags.
+    const bool digital = IsDigital(form);
 
     form.readOnly = ParseBoolText(cell("READONLY"));
     form.writeLimits = ParseBoolText(cell("LIMITS"));

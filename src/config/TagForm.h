@@ -10,9 +10,9 @@
 //
 // Building a form from the texts of a tag list row or a configuration file (TagRows.h key
 // order) is TagFormFromTexts: list texts become list positions with the ...Value
-// conversions, numbers stay texts, and the four limits go by KIND. Run ValidateTag on it
-// and, when it passes, GetTagConfiguration: an importer of tag tables gets exactly the
-// verdict and the record the dialogs would give.
+// conversions, numbers stay texts, and the limits go by the kind of tag. Run ValidateTag
+// on it and, when it passes, GetTagConfiguration: an importer of tag tables gets exactly
+// the verdict and the record the dialogs would give.
 
 // The fields of a tag form: what a check reports as failed, and what the dialogs enable,
 // show or focus. Each protocol's dialog has the fields its record carries.
@@ -104,8 +104,9 @@ TTagForm TagFormOf(const THostlinkTagConfig &tag);
 TTagForm TagFormOf(const TDF1TagConfig &tag);
 
 // The same from the texts of a row in TagRows.h key order. Numbers are kept as written,
-// so a malformed one is reported by the checks with its field. A KIND outside 0..2 is
-// replaced by the kind the form's selections give.
+// so a malformed one is reported by the checks with its field. KIND is not read: as in
+// the dialogs, the selections say whether the tag is digital (its alarm limits "1"/"0"
+// are then the edge flags) and the builder derives the kind again.
 TTagForm TagFormFromTexts(TagProtocol protocol, const QList<QByteArray> &texts);
 
 // The record a form describes, built from an all-zero record: the location by source,

@@ -38,6 +38,18 @@ private slots:
                "Digital Tags cannot have writting limits.", TagField::WriteLimits);
         modbus("coil with edge", "C1|Modbus Serial|1|00001|Single bit|No|0|No|No|0|0|Yes|0|1|No|None|0|0|No|0", "",
                TagField::Count);
+        const auto other = [](const char *name, TagProtocol protocol, const char *row, const char *message, TagField field) {
+            QTest::newRow(name) << protocol << QByteArray(row) << QString::fromLatin1(message) << field;
+        };
+        other("hostlink address of five digits", TagProtocol::Hostlink,
+              "T1|Hostlink Serial|1|DM|12345|Unsigned int|0|No|No|0|0|No|0|0|No|None|0|0|1",
+              "Register Address must be between 0 and 9999.", TagField::Address);
+        other("hostlink value alarm on a word bit", TagProtocol::Hostlink,
+              "T1|Hostlink Serial|1|DM|1|Word bit|3|No|No|0|0|Yes|0|1|No|None|0|0|1", "", TagField::Count);
+        other("df1 unknown file type", TagProtocol::DF1, "T1|DF1 Serial|Unknown (7)|7|0|Unsigned int|0|No|No|0|0|No|0|0|No|None|0|0|1",
+              "Choose a File Type from the list.", TagField::Table);
+        other("df1 malformed file number", TagProtocol::DF1, "T1|DF1 Serial|Integer (N)|7x|0|Unsigned int|0|No|No|0|0|No|0|0|No|None|0|0|1",
+              "Enter a valid File Number.", TagField::FileNumber);
     }
 
     void rows()

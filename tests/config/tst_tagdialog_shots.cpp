@@ -1,6 +1,8 @@
 #include "TestRegistry.h"
 #include "RecordingPrompt.h"
 
+#include "config/ui/DF1Tags.h"
+#include "config/ui/HostlinkTags.h"
 #include "config/ui/InternalTags.h"
 #include "config/ui/ModbusTags.h"
 
@@ -8,6 +10,7 @@
 #include <QDir>
 #include <QTabWidget>
 #include <QTest>
+#include <QTreeWidget>
 
 // Pictures of the tag dialogs' pages and the internal tag picker, for a person to check
 // that every caption is readable. Runs only when KOVA_SHOTS_DIR names a folder.
@@ -27,22 +30,29 @@ private slots:
         const auto save = [&](QWidget &window, const QString &name) {
             QVERIFY(window.grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png")));
         };
-
         TfrmModbusTags modbus(&picker);
-        modbus.show();
-        auto *pages = modbus.findChild<QTabWidget *>(QStringLiteral("tabPages"));
-        for (int page = 0; page < pages->count(); ++page) {
-            pages->setCurrentIndex(page);
-            save(modbus, QStringLiteral("modbus-%1").arg(page));
+        TfrmHostlinkTags hostlink(&picker);
+        TfrmDF1Tags df1(&picker);
+        for (TTagsDialog *dialog : std::initializer_list<TTagsDialog *>{&modbus, &hostlink, &df1}) {
+            const QString name = TTagsDialog::ProtocolName(dialog->Protocol()).toLower();
+            dialog->show();
+            auto *pages = dialog->findChild<QTabWidget *>(QStringLiteral("tabPages"));
+            for (int page = 0; page < pages->count(); ++page) {
+                pages->setCurrentIndex(page);
+                save(*dialog, QStringLiteral("%1-%2").arg(name).arg(page));
+            }
+            dialog->close();
         }
-        // A digital tag: the alarm page offers the edges.
-        pages->setCurrentIndex(0);
+        // A digital Modbus tag: the alarm page offers the edges.
+        modbus.show();
         modbus.findChild<QComboBox *>(QStringLiteral("cboModbusFunction"))->setCurrentIndex(ModbusTable::CoilStatus);
-        pages->setCurrentIndex(2);
+        modbus.findChild<QTabWidget *>(QStringLiteral("tabPages"))->setCurrentIndex(2);
         save(modbus, QStringLiteral("modbus-2-digital"));
         modbus.close();
 
         picker.show();
+        auto *list = picker.findChild<QTreeWidget *>(QStringLiteral("lstInternalTags"));
+        list->setCurrentItem(list->topLevelItem(1));
         save(picker, QStringLiteral("internal-tags"));
         picker.close();
     }

@@ -8,7 +8,7 @@
 #include <QTabWidget>
 
 TfrmModbusTags::TfrmModbusTags(TfrmInternalTags *picker, QWidget *parent)
-    : TTagsDialog(TagProtocol::Modbus, picker, parent)
+    : TTagsDialogOf(TagProtocol::Modbus, picker, parent)
 {
     setObjectName(QStringLiteral("frmModbusTags"));
     setWindowTitle(QStringLiteral("Add Modbus Tag"));
@@ -30,45 +30,10 @@ TfrmModbusTags::TfrmModbusTags(TfrmInternalTags *picker, QWidget *parent)
     });
 }
 
-void TfrmModbusTags::InitControls()
-{
-    if (EditMode) {
-        setWindowTitle(QStringLiteral("Edit Modbus Tag"));
-        SetControls();
-    } else {
-        setWindowTitle(QStringLiteral("Add Modbus Tag"));
-        ClearControls();
-    }
-}
-
-void TfrmModbusTags::ClearControls()
-{
-    run([](TTagFormState &s) { ::ClearControls(s); });
-}
-
-void TfrmModbusTags::SetControls()
-{
-    run([this](TTagFormState &s) { ::SetControls(s, TagConfig); });
-}
-
 bool TfrmModbusTags::IsReadOnly()
 {
     const TTagForm form = CurrentForm();
     return IsForcedReadOnly(form.protocol, form.source, form.table);
-}
-
-TModbusTagConfig TfrmModbusTags::GetTagConfiguration()
-{
-    TModbusTagConfig tag;
-    ::GetTagConfiguration(CurrentForm(), tag);
-    return tag;
-}
-
-void TfrmModbusTags::StoreTag(const TTagForm &form)
-{
-    TModbusTagConfig tag;
-    ::GetTagConfiguration(form, tag);
-    TagConfig = tag;
 }
 
 void TfrmModbusTags::DigitalChange()

@@ -1,5 +1,7 @@
 #include "config/ui/TagDialogs.h"
 
+#include "config/ui/DF1Tags.h"
+#include "config/ui/HostlinkTags.h"
 #include "config/ui/InternalTags.h"
 #include "config/ui/ModbusTags.h"
 
@@ -10,6 +12,8 @@ namespace {
 // Guarded: the dialogs go with their parent window.
 QPointer<TfrmModbusTags> g_modbus;
 QPointer<TfrmInternalTags> g_internal;
+QPointer<TfrmHostlinkTags> g_hostlink;
+QPointer<TfrmDF1Tags> g_df1;
 
 template<typename Dialog>
 Dialog &existing(const QPointer<Dialog> &dialog)
@@ -26,11 +30,25 @@ void TagDialogs::Create(QWidget *parent)
         g_internal = new TfrmInternalTags(parent);
     if (!g_modbus)
         g_modbus = new TfrmModbusTags(g_internal, parent);
+    if (!g_hostlink)
+        g_hostlink = new TfrmHostlinkTags(g_internal, parent);
+    if (!g_df1)
+        g_df1 = new TfrmDF1Tags(g_internal, parent);
 }
 
 TfrmModbusTags &TagDialogs::Modbus()
 {
     return existing(g_modbus);
+}
+
+TfrmHostlinkTags &TagDialogs::Hostlink()
+{
+    return existing(g_hostlink);
+}
+
+TfrmDF1Tags &TagDialogs::DF1()
+{
+    return existing(g_df1);
 }
 
 TfrmInternalTags &TagDialogs::InternalTags()

@@ -1,6 +1,8 @@
 #pragma once
 
 class QWidget;
+class TfrmDF1Tags;
+class TfrmHostlinkTags;
 class TfrmInternalTags;
 class TfrmModbusTags;
 
@@ -14,6 +16,8 @@ void Create(QWidget *parent);
 
 // The dialogs; Create must have run.
 TfrmModbusTags &Modbus();
+TfrmHostlinkTags &Hostlink();
+TfrmDF1Tags &DF1();
 TfrmInternalTags &InternalTags();
 
 } // namespace TagDialogs

@@ -232,10 +232,28 @@ void TTagsDialog::connectHandlers()
     box(TagField::ReadOnly, &TTagsDialog::chkReadOnlyClick);
     box(TagField::WriteLimits, &TTagsDialog::chkWriteLimitsClick);
     box(TagField::AlarmEnable, &TTagsDialog::chkAlarmEnableClick);
+    // The alarm kind boxes of the Hostlink and DF1 dialogs.
+    if (fieldWidget(TagField::AlarmValue)) {
+        box(TagField::AlarmValue, &TTagsDialog::chkAlarmValueClick);
+        box(TagField::AlarmEdge, &TTagsDialog::chkAlarmEdgeClick);
+    }
     connect(qobject_cast<QPushButton *>(fieldWidget(TagField::Internal)), &QPushButton::clicked, this,
             &TTagsDialog::btnInternalClick);
     connect(qobject_cast<QLineEdit *>(fieldWidget(TagField::TagName)), &QLineEdit::textChanged, this,
             &TTagsDialog::normaliseTagName);
+}
+
+QString TTagsDialog::ProtocolName(TagProtocol protocol)
+{
+    switch (protocol) {
+    case TagProtocol::Modbus:
+        return QStringLiteral("Modbus");
+    case TagProtocol::Hostlink:
+        return QStringLiteral("Hostlink");
+    case TagProtocol::DF1:
+        break;
+    }
+    return QStringLiteral("DF1");
 }
 
 TTagForm TTagsDialog::CurrentForm()
@@ -336,13 +354,12 @@ void TTagsDialog::applyState()
 {
     const TTagForm &f = m_state.form;
     m_applying = true;
+    const bool modbus = Protocol() == TagProtocol::Modbus;
     for (const auto &[field, member] : TextFields)
-        if (auto *edit = qobject_cast<QLineEdit *>(fieldWidget(field)); edit && field != TagField::Address)
+        if (auto *edit = qobject_cast<QLineEdit *>(fieldWidget(field)); edit && !(modbus && field == TagField::Address))
             setTextIfChanged(edit, f.*member);
-    if (Protocol() == TagProtocol::Modbus)
+    if (modbus)
         setAddress(f.table, f.address);
-    else
-        setTextIfChanged(qobject_cast<QLineEdit *>(fieldWidget(TagField::Address)), f.address);
     for (const auto &[field, member] : ListFields)
         qobject_cast<QComboBox *>(fieldWidget(field))->setCurrentIndex(f.*member);
     for (const auto &[field, member] : CheckFields)
@@ -466,6 +483,16 @@ void TTagsDialog::chkWriteLimitsClick()
 void TTagsDialog::chkAlarmEnableClick()
 {
     run(AlarmEnableClicked);
+}
+
+void TTagsDialog::chkAlarmValueClick()
+{
+    run(AlarmValueClicked);
+}
+
+void TTagsDialog::chkAlarmEdgeClick()
+{
+    run(AlarmEdgeClicked);
 }
 
 void TTagsDialog::cboScaleChange()

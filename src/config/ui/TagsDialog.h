@@ -26,6 +26,8 @@ class TTagsDialog : public QDialog
 
 public:
     TagProtocol Protocol() const { return m_state.form.protocol; }
+    // "Modbus", "Hostlink" or "DF1", as the captions name the protocol.
+    static QString ProtocolName(TagProtocol protocol);
     // The form and enabled fields as the last handler left them.
     const TTagFormState &State() const { return m_state; }
     TfrmInternalTags *InternalTagsPicker() const { return m_picker; }
@@ -57,6 +59,8 @@ public slots:
     void chkReadOnlyClick();
     void chkWriteLimitsClick();
     void chkAlarmEnableClick();
+    void chkAlarmValueClick();
+    void chkAlarmEdgeClick();
     void cboScaleChange();
 
 protected:
@@ -66,7 +70,7 @@ protected:
     // Designer forms) with the shared value and scale pages. Called once by the subclass.
     void setPages(QWidget *locationPage, QWidget *alarmPage);
 
-    // Caption and ClearControls or SetControls, by the subclass's EditMode.
+    // Caption and ClearControls or SetControls, by EditMode.
     virtual void InitControls() = 0;
     // Builds the protocol's record from a form that passed the checks into TagConfig.
     virtual void StoreTag(const TTagForm &form) = 0;
@@ -100,4 +104,50 @@ private:
     std::array<QWidget *, size_t(TagField::Count)> m_fields{};
     QHash<QObject *, KeyFilter> m_keyFilters;
     bool m_applying = false;
+};
+
+// The side of a tag dialog that depends on its record type: what the caller exchanges
+// with it. The caller sets EditMode and, to edit, TagConfig, then runs exec(); on OK
+// TagConfig holds the tag built from the fields, on Cancel it stays as it was.
+template<typename Record>
+class TTagsDialogOf : public TTagsDialog
+{
+public:
+    bool EditMode = false;
+    Record TagConfig;
+
+    void InitControls() override
+    {
+        setWindowTitle(QStringLiteral("%1 %2 Tag")
+                           .arg(EditMode ? QStringLiteral("Edit") : QStringLiteral("Add"), ProtocolName(Protocol())));
+        if (EditMode)
+            SetControls();
+        else
+            ClearControls();
+    }
+    void ClearControls()
+    {
+        run([](TTagFormState &s) { ::ClearControls(s); });
+    }
+    void SetControls()
+    {
+        run([this](TTagFormState &s) { ::SetControls(s, TagConfig); });
+    }
+    // The record the current fields describe (checked or not: a malformed number throws).
+    Record GetTagConfiguration()
+    {
+        Record tag;
+        ::GetTagConfiguration(CurrentForm(), tag);
+        return tag;
+    }
+
+protected:
+    using TTagsDialog::TTagsDialog;
+
+    void StoreTag(const TTagForm &form) override
+    {
+        Record tag;
+        ::GetTagConfiguration(form, tag);
+        TagConfig = tag;
+    }
 };
