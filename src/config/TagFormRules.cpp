@@ -84,18 +84,12 @@ template<typename Tag>
 void setValueFields(TTagFormState &s, const TTagForm &loaded, const Tag &tag)
 {
     TTagForm &f = s.form;
-    if (isModbus(s)) {
-        f.writeLimits = loaded.writeLimits;
-        f.minWrite = loaded.minWrite;
-        f.maxWrite = loaded.maxWrite;
-        f.readOnly = loaded.readOnly;
+    f.readOnly = loaded.readOnly;
+    f.writeLimits = loaded.writeLimits;
+    f.minWrite = loaded.minWrite;
+    f.maxWrite = loaded.maxWrite;
+    if (isModbus(s))
         s.setEnabled(TagField::ReadOnly, !IsForcedReadOnly(f.protocol, f.source, f.table));
-    } else {
-        f.readOnly = loaded.readOnly;
-        f.writeLimits = loaded.writeLimits;
-        f.minWrite = loaded.minWrite;
-        f.maxWrite = loaded.maxWrite;
-    }
     ReadOnlyClicked(s);
     WriteLimitsClicked(s);
 
@@ -123,6 +117,31 @@ void setValueFields(TTagFormState &s, const TTagForm &loaded, const Tag &tag)
     f.factorA = loaded.factorA;
     f.factorB = loaded.factorB;
     ScaleChanged(s);
+}
+
+// The location as stored, then the handlers of the selections, then the value side.
+template<typename Tag>
+void setControls(TTagFormState &s, const Tag &tag)
+{
+    const TTagForm loaded = TagFormOf(tag);
+    TTagForm &f = s.form;
+    f = TTagForm{};
+    f.protocol = loaded.protocol;
+    f.tagName = loaded.tagName;
+    f.source = loaded.source;
+    f.unitID = loaded.unitID;
+    f.table = loaded.table;
+    f.type = loaded.type;
+    f.address = loaded.address;
+    f.fileNumber = loaded.fileNumber;
+    f.wordNumber = loaded.wordNumber;
+    f.bitPosition = loaded.bitPosition;
+    f.register32 = loaded.register32;
+    if (isModbus(s))
+        ModbusFunctionChanged(s, true);
+    TypeChanged(s);
+    SourceChanged(s);
+    setValueFields(s, loaded, tag);
 }
 
 } // namespace
@@ -327,51 +346,15 @@ void ClearControls(TTagFormState &s)
 
 void SetControls(TTagFormState &s, const TModbusTagConfig &tag)
 {
-    const TTagForm loaded = TagFormOf(tag);
-    TTagForm &f = s.form;
-    f = TTagForm{};
-    f.protocol = loaded.protocol;
-    f.tagName = loaded.tagName;
-    f.source = loaded.source;
-    f.unitID = loaded.unitID;
-    f.table = loaded.table;
-    f.type = loaded.type;
-    f.address = loaded.address;
-    f.bitPosition = loaded.bitPosition;
-    f.register32 = loaded.register32;
-    ModbusFunctionChanged(s, true);
-    TypeChanged(s);
-    SourceChanged(s);
-    setValueFields(s, loaded, tag);
-}
-
-template<typename Tag>
-static void setHostlinkDF1Controls(TTagFormState &s, const Tag &tag)
-{
-    const TTagForm loaded = TagFormOf(tag);
-    TTagForm &f = s.form;
-    f = TTagForm{};
-    f.protocol = loaded.protocol;
-    f.tagName = loaded.tagName;
-    f.source = loaded.source;
-    f.unitID = loaded.unitID;
-    f.type = loaded.type;
-    f.table = loaded.table;
-    f.address = loaded.address;
-    f.fileNumber = loaded.fileNumber;
-    f.wordNumber = loaded.wordNumber;
-    f.bitPosition = loaded.bitPosition;
-    TypeChanged(s);
-    SourceChanged(s);
-    setValueFields(s, loaded, tag);
+    setControls(s, tag);
 }
 
 void SetControls(TTagFormState &s, const THostlinkTagConfig &tag)
 {
-    setHostlinkDF1Controls(s, tag);
+    setControls(s, tag);
 }
 
 void SetControls(TTagFormState &s, const TDF1TagConfig &tag)
 {
-    setHostlinkDF1Controls(s, tag);
+    setControls(s, tag);
 }

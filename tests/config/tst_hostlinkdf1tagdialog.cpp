@@ -11,6 +11,9 @@
 #include <QLocale>
 #include <QPushButton>
 
+// Expected records name only the fields that matter; the others keep their zero defaults.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
 Q_DECLARE_METATYPE(TagProtocol)
 Q_DECLARE_METATYPE(THostlinkTagConfig)
 Q_DECLARE_METATYPE(TDF1TagConfig)

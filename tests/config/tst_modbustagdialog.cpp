@@ -13,6 +13,9 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+// Expected records name only the fields that matter; the others keep their zero defaults.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
 Q_DECLARE_METATYPE(TModbusTagConfig)
 
 namespace {
