@@ -7,6 +7,7 @@
 #include "app/ui/NewFile.h"
 #include "base/KovaOptions.h"
 #include "app/ui/Options.h"
+#include "config/ui/TagDialogs.h"
 #include "device/ui/Connection.h"
 #include "device/ui/DeviceList.h"
 #include "device/ui/Password.h"
@@ -299,9 +300,11 @@ void TMainForm::CreateDialogs()
         m_frmOptions = new TfrmOptions(this);
     if (!m_frmAbout)
         m_frmAbout = new TfrmAbout(this);
-    // TfrmMonitor, TfrmWriteValue, TfrmGetTagConfig, TfrmModbusTags, TfrmInternalTags, TfrmEmail,
-    // TfrmTransferModbusConfig, TfrmInputInteger, TfrmHostlinkTags, TfrmTransferHostlinkConfig,
-    // TfrmDF1Tags, TfrmTransferDF1Config, TfrmNoFeature.
+    // TfrmMonitor, TfrmWriteValue, TfrmGetTagConfig.
+    // The tag dialogs and their internal tag picker, which the configuration documents open.
+    TagDialogs::Create(this);
+    // TfrmEmail, TfrmTransferModbusConfig, TfrmInputInteger, TfrmTransferHostlinkConfig,
+    // TfrmTransferDF1Config, TfrmNoFeature.
 }
 
 QList<TMDIChild *> TMainForm::Documents() const
