@@ -13,6 +13,7 @@
 #include "device/ui/Properties.h"
 #include "device/ui/SearchRemote.h"
 #include "device/ui/LocatorController.h"
+#include "monitor/ui/Monitor.h"
 #include "site/ui/TransferSite.h"
 
 #include <QAction>
@@ -299,7 +300,11 @@ void TMainForm::CreateDialogs()
         m_frmOptions = new TfrmOptions(this);
     if (!m_frmAbout)
         m_frmAbout = new TfrmAbout(this);
-    // TfrmMonitor, TfrmWriteValue, TfrmGetTagConfig, TfrmModbusTags, TfrmInternalTags, TfrmEmail,
+    if (!m_frmMonitor) { // makes its write and download dialogs
+        m_frmMonitor = new TfrmMonitor(this);
+        m_frmMonitor->SetHttpEndpoint(m_endpoints.httpPort, m_endpoints.httpReadTimeoutMs);
+    }
+    // TfrmModbusTags, TfrmInternalTags, TfrmEmail,
     // TfrmTransferModbusConfig, TfrmInputInteger, TfrmHostlinkTags, TfrmTransferHostlinkConfig,
     // TfrmDF1Tags, TfrmTransferDF1Config, TfrmNoFeature.
 }
