@@ -54,6 +54,8 @@ THistoryChart::THistoryChart(QWidget *parent)
     m_series->attachAxis(m_axisY);
     setChart(chart); // the view owns the chart
     setRenderHint(QPainter::Antialiasing);
+    // Point markers reach past the series' bounds; partial repaints left old ones behind.
+    setViewportUpdateMode(QGraphicsView::FullViewportUpdate);
     setMinimumHeight(220);
 }
 
