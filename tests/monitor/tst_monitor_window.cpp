@@ -409,7 +409,7 @@ void TestMonitorWindow::writeDialogByKind_data()
     QTest::addColumn<int>("kind");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QString>("prefill");   // the edit's text, or "ON"/"OFF"
-    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("typed");     // empty: the prefill stays
     QTest::addColumn<QString>("edited");    // what the key filter lets through
     QTest::addColumn<QString>("error");     // empty: OK closes the dialog
     QTest::newRow("digital on") << 0 << "1" << "ON" << "" << "" << "";
@@ -418,6 +418,8 @@ void TestMonitorWindow::writeDialogByKind_data()
     QTest::newRow("integer, twelve characters") << 1 << "7" << "7" << "12345678901234" << "123456789012"
                                                 << "'123456789012' is not a valid integer value";
     QTest::newRow("real") << 2 << "0.5" << "0.5" << "-2a.5e" << "-2.5" << "";
+    QTest::newRow("real, longer than twelve") << 2 << "1.23456789012346e+20" << "1.23456789012346e+20" << ""
+                                              << "1.23456789012346e+20" << "";
     QTest::newRow("real, comma in the C locale") << 2 << "" << "0" << "1,5" << "1,5"
                                                  << "'1,5' is not a valid floating point value";
 }
@@ -442,8 +444,10 @@ void TestMonitorWindow::writeDialogByKind()
         QTest::mouseClick(on, Qt::LeftButton);
     } else {
         QCOMPARE(edit->text(), prefill);
-        edit->clear();
-        QTest::keyClicks(edit, typed);
+        if (!typed.isEmpty()) {
+            edit->clear();
+            QTest::keyClicks(edit, typed);
+        }
         QCOMPARE(edit->text(), edited);
     }
     child<QPushButton>(&dialog, "btnOk")->click();

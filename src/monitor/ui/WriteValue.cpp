@@ -14,6 +14,10 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+namespace {
+constexpr int MaxTyped = 12;
+}
+
 TfrmWriteValue::TfrmWriteValue(QWidget *parent)
     : QDialog(parent)
 {
@@ -30,7 +34,7 @@ TfrmWriteValue::TfrmWriteValue(QWidget *parent)
     lblValue->setObjectName(QStringLiteral("lblValue"));
     txtValue = new QLineEdit(grpWriteValue);
     txtValue->setObjectName(QStringLiteral("txtValue"));
-    txtValue->setMaxLength(12);
+    txtValue->setMaxLength(MaxTyped);
     txtValue->installEventFilter(this);
     lblValue->setBuddy(txtValue);
 
@@ -71,7 +75,11 @@ void TfrmWriteValue::Prepare(const QString &tagName, quint8 kind, const QString 
         rdoOff->setChecked(!on);
         (on ? rdoOn : rdoOff)->setFocus();
     } else {
-        txtValue->setText(valueShown.isEmpty() ? QStringLiteral("0") : valueShown);
+        const QString text = valueShown.isEmpty() ? QStringLiteral("0") : valueShown;
+        // Twelve characters bound what is typed; a longer value on screen (a real with 15
+        // digits) must come in whole, not cut to a different number.
+        txtValue->setMaxLength(qMax(MaxTyped, int(text.size())));
+        txtValue->setText(text);
         txtValue->selectAll();
         txtValue->setFocus();
     }
