@@ -74,7 +74,7 @@ TScanTick TMonitorScan::Tick()
         break;
     case 1:
         m_phase = 2;
-        ReadMailboxPhase(tick, generation);
+        ReadMailboxPhase(tick);
         break;
     default:
         m_phase = 0;
@@ -138,9 +138,8 @@ void TMonitorScan::ApplyValue(const TPacket &reply)
     }
 }
 
-void TMonitorScan::ReadMailboxPhase(TScanTick &tick, quint64 generation)
+void TMonitorScan::ReadMailboxPhase(TScanTick &tick)
 {
-    Q_UNUSED(generation); // the mailbox is the gateway's, whatever the tag
     TPacket request;
     TPacket reply;
     request.NewCommand("MAILBOX");

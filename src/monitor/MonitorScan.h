@@ -81,7 +81,7 @@ public:
 private:
     bool Send(const QByteArray &script, const TPacket &request, TPacket &reply);
     void ReadValue(TScanTick &tick, quint64 generation);
-    void ReadMailboxPhase(TScanTick &tick, quint64 generation);
+    void ReadMailboxPhase(TScanTick &tick); // the gateway's mailbox, whatever the tag
     void SendCommand(TScanTick &tick);
     void ApplyValue(const TPacket &reply);
 

@@ -11,6 +11,7 @@
 
 #include <QLocale>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -346,6 +347,25 @@ private slots:
         QVERIFY(!scan.AcknowledgePending());
         QVERIFY(!scan.Reading().HasValue());
         QCOMPARE(scan.Phase(), 0);
+    }
+
+    // Play on another tag while a READ waits: its reply is not shown as the new tag's value.
+    void replyForAnotherTagIsDropped()
+    {
+        auto simulator = monitortest::start(monitortest::gateway());
+        simulator->gateway(0).setFault("READ", {sim::FaultKind::Delay, 200});
+        THttpChannel channel;
+        channel.setReportFailures(false);
+        channel.setPort(simulator->httpPort());
+        TMonitorScan scan(channel);
+        scan.SetDevice(deviceAt("127.0.0.2"));
+        scan.SetTag(0, "LEVEL", KindInteger);
+        QTimer::singleShot(50, [&] { scan.SetTag(1, "PUMP", KindDigital); });
+        const TScanTick tick = scan.Tick();
+        QVERIFY(tick.Answered && tick.Stale);
+        QVERIFY(!tick.HasPoint);
+        QCOMPARE(tick.Reading, TMonitorReading{});
+        QCOMPARE(scan.Phase(), 1);
     }
 
     void commandFailures_data()

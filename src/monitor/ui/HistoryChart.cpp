@@ -31,10 +31,10 @@ QColor AlarmPointColour(int alarmState)
 }
 
 THistoryChart::THistoryChart(QWidget *parent)
-    : QChartView(parent)
+    : QChartView(new QChart, parent) // the view owns it; a chart set later would be left to us to free
 {
     setObjectName(QStringLiteral("HistoryChart"));
-    auto *chart = new QChart;
+    QChart *chart = this->chart();
     chart->setTitle(QStringLiteral("Value vs. Time (seconds)"));
     chart->legend()->hide();
     m_series = new QLineSeries(chart);
@@ -52,7 +52,6 @@ THistoryChart::THistoryChart(QWidget *parent)
     chart->addAxis(m_axisY, Qt::AlignLeft);
     m_series->attachAxis(m_axisX);
     m_series->attachAxis(m_axisY);
-    setChart(chart); // the view owns the chart
     setRenderHint(QPainter::Antialiasing);
     // Point markers reach past the series' bounds; partial repaints left old ones behind.
     setViewportUpdateMode(QGraphicsView::FullViewportUpdate);
