@@ -12,6 +12,8 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kova"));
+    // Lets Wayland and the task bar match the window to its installed kova.desktop entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral("kova"));
 
     WidgetPrompt prompt;
     Prompt::install(&prompt);

@@ -83,4 +83,5 @@ private:
     QString m_path;
     QString m_error;
     QList<Section> m_sections;
+    mutable qsizetype m_lastSection = 0; // where findSection last found a name
 };
