@@ -14,6 +14,7 @@
 #include "device/ui/Properties.h"
 #include "device/ui/SearchRemote.h"
 #include "device/ui/LocatorController.h"
+#include "monitor/ui/Monitor.h"
 #include "site/ui/TransferSite.h"
 
 #include <QAction>
@@ -300,7 +301,10 @@ void TMainForm::CreateDialogs()
         m_frmOptions = new TfrmOptions(this);
     if (!m_frmAbout)
         m_frmAbout = new TfrmAbout(this);
-    // TfrmMonitor, TfrmWriteValue, TfrmGetTagConfig.
+    if (!m_frmMonitor) { // makes its write and download dialogs
+        m_frmMonitor = new TfrmMonitor(this);
+        m_frmMonitor->SetHttpEndpoint(m_endpoints.httpPort, m_endpoints.httpReadTimeoutMs);
+    }
     // The tag dialogs and their internal tag picker, which the configuration documents open.
     TagDialogs::Create(this);
     // TfrmEmail, TfrmTransferModbusConfig, TfrmInputInteger, TfrmTransferHostlinkConfig,
