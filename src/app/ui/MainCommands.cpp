@@ -10,6 +10,7 @@
 #include "device/ui/Properties.h"
 #include "device/ui/SearchRemote.h"
 #include "device/ui/LocatorController.h"
+#include "monitor/ui/Monitor.h"
 
 #include <QAction>
 #include <QMdiArea>
@@ -280,7 +281,12 @@ void TMainForm::WebSiteGetFromOrvanExecute()
 
 void TMainForm::ToolsTagMonitorExecute()
 {
-    // The tag monitor arrives with its own part of the program.
+    if (!Connected())
+        return;
+    CreateDialogs();
+    m_frmMonitor->SetDevice(ConnectedDevice());
+    m_frmMonitor->exec();
+    ApplicationUpdate();
 }
 
 void TMainForm::ToolsOptionsExecute()
