@@ -4,6 +4,28 @@
 #include "base/DscPkt.h"
 #include "device/HttpChannel.h"
 
+LogInOutcome LogIn(THttpChannel &channel, const TDeviceData &device, const QByteArray &password,
+                   TDeviceData *connected)
+{
+    TPacket request;
+    request.NewCommand("GETADMIN");
+    TPacket reply;
+    if (!channel.SendHTTPAdminServer(QStringLiteral("Connecting..."), device.IPAddress, device.RemoteHost, request,
+                                     reply))
+        return LogInOutcome::NoResponse;
+    // The reply's command is not checked: a gateway that answers anything but the right
+    // password is refused here.
+    if (reply.GetString("PWD", {}) != password)
+        return LogInOutcome::WrongPassword;
+    if (connected) {
+        *connected = device;
+        connected->UserName = "admin";
+        connected->Password = password;
+        connected->FullConfig = device.DeviceName.contains("Orvan");
+    }
+    return LogInOutcome::Connected;
+}
+
 bool TDeviceConnection::ConnectToDevice(const TDeviceData &device)
 {
     const std::optional<QByteArray> typed = askPassword ? askPassword() : std::nullopt;
@@ -14,23 +36,18 @@ bool TDeviceConnection::ConnectToDevice(const TDeviceData &device)
     m_device.UserName = "admin";
     m_device.FullConfig = device.DeviceName.contains("Orvan");
 
-    TPacket request;
-    request.NewCommand("GETADMIN");
-    TPacket reply;
-    if (!m_channel.SendHTTPAdminServer(QStringLiteral("Connecting..."), m_device.IPAddress, m_device.RemoteHost,
-                                       request, reply)) {
-        Prompt::instance().error(QStringLiteral("Unable to connect to Device."));
+    switch (LogIn(m_channel, m_device, *typed, &m_device)) {
+    case LogInOutcome::NoResponse:
+        Prompt::instance().error(QString::fromLatin1(ConnectionText::NoResponse));
         return false;
-    }
-    // The reply's command is not checked: a gateway that answers anything but the right
-    // password is refused below.
-    if (reply.GetString("PWD", {}) != *typed) {
-        Prompt::instance().error(QStringLiteral("Unable to connect to Device. Wrong Password."));
+    case LogInOutcome::WrongPassword:
+        Prompt::instance().error(QString::fromLatin1(ConnectionText::WrongPassword));
         return false;
+    case LogInOutcome::Connected:
+        break;
     }
     const QString name = QString::fromLatin1(m_device.DeviceName + "/" + m_device.MAC);
     Prompt::instance().information(QStringLiteral("Succesfully Connected to %1.").arg(name));
-    m_device.Password = *typed;
     m_connected = true;
     if (!IsFirmwareCompatible(m_device.Version, m_device.ProtocolFamily) && showIncompatibleFirmware)
         showIncompatibleFirmware(m_device, GetFirmwareBounds(m_device.ProtocolFamily));
