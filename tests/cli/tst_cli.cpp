@@ -2,8 +2,11 @@
 // loopback (ephemeral ports, served by this test process).
 #include "TestRegistry.h"
 
+#include "../device/TestServers.h"
+
 #include "Simulator.h"
 #include "base/IniStore.h"
+#include "base/KovaOptions.h"
 #include "config/ConfigFile.h"
 #include "device/HttpChannel.h"
 #include "site/OrvanSite.h"
@@ -68,6 +71,9 @@ public:
     {
         const QString command = arguments.value(0);
         if (ports && command != QLatin1String("search")) {
+            // The kova.ini beside the program is the developer's: a test names its own or none.
+            if (!arguments.contains(QStringLiteral("--settings")))
+                arguments << QStringLiteral("--no-proxy");
             arguments << QStringLiteral("--http-port") << QString::number(m_sim.httpPort());
             arguments << QStringLiteral("--read-timeout") << QStringLiteral("3000");
             if (command == QLatin1String("site"))
@@ -355,6 +361,48 @@ private slots:
                                      QStringLiteral("-o"), got});
         QCOMPARE(fetched.exit, 0);
         QCOMPARE(readFile(got), site.Image());
+    }
+
+    // Requests go through the HTTP proxy of the kova.ini named, with its credentials (the
+    // proxy refuses others), and the options override them; --no-proxy goes direct.
+    void proxy_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("proxyPassword"); // KOVA_PROXY_PASSWORD
+        QTest::addColumn<int>("exit");
+        QTest::newRow("kova.ini") << QStringList{"--settings", "kova.ini"} << QString() << 0;
+        QTest::newRow("kova.ini, another password")
+            << QStringList{"--settings", "kova.ini", "--proxy-user", "kova"} << "wrong" << 1;
+        QTest::newRow("no proxy, same password")
+            << QStringList{"--settings", "kova.ini", "--proxy-user", "kova", "--no-proxy"} << "wrong" << 2;
+        QTest::newRow("no proxy") << QStringList{"--settings", "kova.ini", "--no-proxy"} << QString() << 0;
+    }
+
+    void proxy()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(QString, proxyPassword);
+        QFETCH(int, exit);
+        if (!TinyProxy::available())
+            QSKIP("tinyproxy is not installed (scripts/setup installs it)");
+        TinyProxy tinyproxy;
+        QVERIFY2(tinyproxy.start("kova", "s3cret"), tinyproxy.output().constData());
+        Rig rig({sim::Simulator::demoSet().at(0)});
+        KovaOptions::setIniPath(rig.path(QStringLiteral("kova.ini")));
+        const auto restore = qScopeGuard([] { KovaOptions::setIniPath({}); });
+        QVERIFY(SetHTTPProxyEnabled(true) && SetHTTPProxyServer(QStringLiteral("127.0.0.1"))
+                && SetHTTPProxyPort(tinyproxy.port()) && SetHTTPProxyAuth(true)
+                && SetHTTPProxyUserName(QStringLiteral("kova")) && SetHTTPProxyPassword(QStringLiteral("s3cret")));
+
+        QMap<QString, QString> env = {{QStringLiteral("KOVA_PASSWORD"), QStringLiteral("admin")}};
+        if (!proxyPassword.isEmpty())
+            env.insert(QStringLiteral("KOVA_PROXY_PASSWORD"), proxyPassword);
+        const Run got = rig.run(QStringList{QStringLiteral("get"), QStringLiteral("-d"), QStringLiteral("127.0.0.2"),
+                                            QStringLiteral("-o"), QStringLiteral("mb.ovc")} + options, env);
+        QCOMPARE(got.exit, exit);
+        if (exit == 1)
+            QCOMPARE(got.line("127.0.0.2").value(4), QByteArray("GETDEVICE"));
+        QCOMPARE(QFile::exists(rig.path(QStringLiteral("mb.ovc"))), exit == 0);
     }
 
     // The local search, aimed at the simulator's locator on loopback.
