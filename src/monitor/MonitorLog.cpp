@@ -108,7 +108,15 @@ void TMonitorLog::Close()
 bool TMonitorLog::WriteLine(const QByteArray &line)
 {
     const qint64 before = m_file.pos();
-    if (m_file.write(line) == line.size() && m_file.flush())
+    qint64 done = 0;
+    // A nearly full disk takes part of a row without an error; the next write names the reason.
+    while (done < line.size()) {
+        const qint64 written = m_file.write(line.constData() + done, line.size() - done);
+        if (written <= 0)
+            break;
+        done += written;
+    }
+    if (done == line.size() && m_file.flush())
         return true;
     m_error = m_file.errorString();
     // A row cut short would read as a damaged one; the rows before it stay.
