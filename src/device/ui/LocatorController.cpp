@@ -5,7 +5,9 @@
 #include "base/DscPkt.h"
 #include "device/ui/DeviceList.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
+#include <QFileInfo>
 
 TLocatorController::TLocatorController(TDeviceListView *list, TInfoMessage *info, quint16 port,
                                        const QHostAddress &broadcast, QObject *parent)
@@ -38,7 +40,13 @@ bool TLocatorController::SendUDPPacket(const QByteArray &text)
 {
     if (m_locator.SendUDPPacket(text))
         return true;
-    Prompt::instance().error(QString::fromLatin1(LocatorText::Conflict));
+    // Lacking the privilege for the port is no conflict: say what to do about it instead.
+    if (m_locator.lastFailure() == LocatorFailure::NoPermission) {
+        const QString program = QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath();
+        Prompt::instance().error(LocatorText::noPermission(m_locator.port(), program));
+    } else {
+        Prompt::instance().error(QString::fromLatin1(LocatorText::Conflict));
+    }
     return false;
 }
 
