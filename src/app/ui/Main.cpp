@@ -349,6 +349,15 @@ TMainState TMainForm::CurrentState() const
     s.connected = Connected();
     s.connectedName = ConnectedDevice().DeviceName;
     s.connectedMac = ConnectedDevice().MAC;
+    for (const TDocumentKind &kind : m_kinds) {
+        if (!kind.available())
+            continue;
+        if (kind.role == TDocumentKind::Role::WebSite)
+            s.webSiteKind = true;
+        else if (s.connected && kind.family == ConnectedDevice().ProtocolFamily)
+            s.configurationKindForConnected = true;
+    }
+    s.tagMonitor = bool(m_tagMonitor);
 
     if (TMDIChild *document = ActiveDocument()) {
         s.documentOpen = true;
@@ -480,6 +489,14 @@ void TMainForm::FormShow()
 
 void TMainForm::closeEvent(QCloseEvent *event)
 {
+    // Closing now would end the wait of the request under way half-way (every event loop
+    // ends with the program); the window closes once the command is over.
+    if (RequestInFlight()) {
+        m_closePending = true;
+        event->ignore();
+        return;
+    }
+    m_closePending = false;
     // Every document is asked first; the program ends only when all agree.
     for (TMDIChild *document : Documents()) {
         if (!document->OnCloseQuery()) {

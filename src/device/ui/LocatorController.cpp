@@ -66,7 +66,6 @@ void TLocatorController::SetDeviceLocatorAction(int action, const QByteArray &ma
     if (m_info) {
         m_info->setText(QString::fromLatin1(action == TLocatorState::Search ? LocatorText::Searching
                                                                            : LocatorText::Setting));
-        m_info->setWindowModality(Qt::ApplicationModal);
         m_info->show();
     }
     if (m_waiting)
@@ -87,11 +86,8 @@ void TLocatorController::tmrUDPResponseTimer()
     // Answers that reached the machine before the timer count, even if the user-interface
     // thread had not got to them yet.
     m_locator.deliverPending();
-    if (m_info) {
+    if (m_info)
         m_info->done(QDialog::Accepted);
-        // The HTTP channel shows the same window without blocking.
-        m_info->setWindowModality(Qt::NonModal);
-    }
     const int action = m_state.LocatorAction();
     const TLocatorState::Verdict verdict = m_state.Finish();
     if (verdict == TLocatorState::Verdict::Configured)
