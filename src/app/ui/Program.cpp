@@ -2,7 +2,7 @@
 
 #include "base/ui/WidgetPrompt.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 
 namespace KovaProgram {
 
@@ -14,6 +14,8 @@ QString ApplicationTitle()
 void SetUpApplication(WidgetPrompt &prompt)
 {
     QCoreApplication::setApplicationName(QStringLiteral("Kova"));
+    // Lets Wayland and the task bar match the window to its installed kova.desktop entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral("kova"));
     prompt.setTitle(ApplicationTitle());
 }
 

@@ -13,8 +13,8 @@ namespace KovaProgram {
 
 QString ApplicationTitle();
 
-// Run once the application object exists, before any window: the name, and the title
-// of the prompt's message boxes.
+// Run once the application object exists, before any window: the name, the desktop entry
+// the windows belong to, and the title of the prompt's message boxes.
 void SetUpApplication(WidgetPrompt &prompt);
 
 } // namespace KovaProgram
