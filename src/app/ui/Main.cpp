@@ -416,6 +416,9 @@ void TMainForm::ScheduleUpdate()
     QTimer::singleShot(0, this, [this] {
         if (m_updatePending)
             ApplicationUpdate();
+        // A close that had to wait for a request is carried out once nothing runs.
+        if (m_closePending && !RequestInFlight())
+            close();
     });
 }
 

@@ -16,7 +16,6 @@
 #include <QAction>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QTimer>
 
 namespace {
 
@@ -25,7 +24,7 @@ constexpr int kMaxTags = 128;
 } // namespace
 
 // Marks a command that talks to gateways as running, for its whole length: its requests,
-// its dialogs and its messages. A close that came meanwhile is carried out at its end.
+// its dialogs and its messages. A close that came meanwhile follows at the next update.
 class TMainForm::DeviceCommand
 {
 public:
@@ -33,8 +32,7 @@ public:
     ~DeviceCommand()
     {
         m_form.m_deviceCommand = false;
-        if (m_form.m_closePending)
-            QTimer::singleShot(0, &m_form, &QWidget::close);
+        m_form.ScheduleUpdate();
     }
     DeviceCommand(const DeviceCommand &) = delete;
     DeviceCommand &operator=(const DeviceCommand &) = delete;
