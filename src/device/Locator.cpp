@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QNetworkInterface>
+#include <QRegularExpression>
 #include <QUdpSocket>
 
 #include <sys/socket.h>
@@ -13,11 +14,16 @@
 
 QString LocatorText::noPermission(quint16 port, const QString &program)
 {
+    // The command is copied into a shell: a path with blanks or the like goes in quotes.
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_./+-]+$"));
+    const QString path = plain.match(program).hasMatch()
+        ? program
+        : QLatin1Char('\'') + QString(program).replace(QLatin1Char('\''), QStringLiteral("'\\''")) + QLatin1Char('\'');
     return QStringLiteral("Kova is not allowed to use UDP port %1, which the search for devices needs.\r\n"
                           "Ports below 1024 need the capability cap_net_bind_service. Grant it to Kova once with:"
                           "\r\n\r\nsudo setcap cap_net_bind_service=+ep %2")
         .arg(port)
-        .arg(program);
+        .arg(path);
 }
 
 TDeviceData GetDeviceData(const QByteArray &text)
