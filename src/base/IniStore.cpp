@@ -157,17 +157,22 @@ bool IniStore::write()
 
 IniStore::Section *IniStore::findSection(const QByteArray &name)
 {
-    for (Section &section : m_sections)
-        if (sameName(section.name, name))
-            return &section;
-    return nullptr;
+    const Section *found = std::as_const(*this).findSection(name);
+    return found ? &m_sections[found - m_sections.constData()] : nullptr;
 }
 
 const IniStore::Section *IniStore::findSection(const QByteArray &name) const
 {
-    for (const Section &section : m_sections)
-        if (sameName(section.name, name))
-            return &section;
+    // Section names are unique, and readers and writers go key after key through one
+    // section: the last one found is tried first, so a file of many sections stays linear.
+    if (m_lastSection < m_sections.size() && sameName(m_sections.at(m_lastSection).name, name))
+        return &m_sections.at(m_lastSection);
+    for (qsizetype i = 0; i < m_sections.size(); ++i) {
+        if (sameName(m_sections.at(i).name, name)) {
+            m_lastSection = i;
+            return &m_sections.at(i);
+        }
+    }
     return nullptr;
 }
 

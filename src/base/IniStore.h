@@ -94,4 +94,5 @@ private:
     std::optional<QFileDevice::Permissions> m_permissions;
     QList<QByteArray> m_leading; // lines before the first section, as they were
     QList<Section> m_sections;
+    mutable qsizetype m_lastSection = 0; // where findSection last found a name
 };

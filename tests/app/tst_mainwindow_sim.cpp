@@ -182,9 +182,12 @@ void TestMainWindowSim::connectAndDisconnect()
     QCOMPARE(statusConnection(), QStringLiteral("Connected To: Orvan-MB-C/00:1D:7A:00:00:01"));
     for (const char *name : {"ConfigurationGetFromOrvan", "WebSiteGetFromOrvan"})
         QVERIFY2(m_form->action(QString::fromLatin1(name))->isEnabled(), name);
-    // The tag monitor turns on once it is plugged in, and gets the connected device.
+    // Tag Monitor follows whether a monitor is plugged in (the program's is, by CreateDialogs),
+    // and hands it the connected device.
     QAction *monitor = m_form->action(QStringLiteral("ToolsTagMonitor"));
-    QVERIFY(!monitor->isEnabled());
+    QVERIFY(monitor->isEnabled());
+    m_form->SetTagMonitor({});
+    QTRY_VERIFY(!monitor->isEnabled());
     QByteArray monitored;
     m_form->SetTagMonitor([&](const TDeviceData &device) { monitored = device.MAC; });
     QTRY_VERIFY(monitor->isEnabled());

@@ -7,12 +7,14 @@
 #include "app/ui/NewFile.h"
 #include "base/KovaOptions.h"
 #include "app/ui/Options.h"
+#include "config/ui/TagDialogs.h"
 #include "device/ui/Connection.h"
 #include "device/ui/DeviceList.h"
 #include "device/ui/Password.h"
 #include "device/ui/Properties.h"
 #include "device/ui/SearchRemote.h"
 #include "device/ui/LocatorController.h"
+#include "monitor/ui/Monitor.h"
 #include "site/ui/TransferSite.h"
 
 #include <QAction>
@@ -299,9 +301,18 @@ void TMainForm::CreateDialogs()
         m_frmOptions = new TfrmOptions(this);
     if (!m_frmAbout)
         m_frmAbout = new TfrmAbout(this);
-    // TfrmMonitor, TfrmWriteValue, TfrmGetTagConfig, TfrmModbusTags, TfrmInternalTags, TfrmEmail,
-    // TfrmTransferModbusConfig, TfrmInputInteger, TfrmHostlinkTags, TfrmTransferHostlinkConfig,
-    // TfrmDF1Tags, TfrmTransferDF1Config, TfrmNoFeature.
+    if (!m_frmMonitor) { // makes its write and download dialogs
+        m_frmMonitor = new TfrmMonitor(this);
+        m_frmMonitor->SetHttpEndpoint(m_endpoints.httpPort, m_endpoints.httpReadTimeoutMs);
+        SetTagMonitor([this](const TDeviceData &device) {
+            m_frmMonitor->SetDevice(device);
+            m_frmMonitor->exec();
+        });
+    }
+    // The tag dialogs and their internal tag picker, which the configuration documents open.
+    TagDialogs::Create(this);
+    // TfrmEmail, TfrmTransferModbusConfig, TfrmInputInteger, TfrmTransferHostlinkConfig,
+    // TfrmTransferDF1Config, TfrmNoFeature.
 }
 
 QList<TMDIChild *> TMainForm::Documents() const

@@ -18,6 +18,7 @@ class QMenu;
 class QSplitter;
 class TConfigDocument;
 class TfrmAbout;
+class TfrmMonitor;
 class TfrmOptions;
 class TfrmProperties;
 class TfrmPassword;
@@ -86,6 +87,7 @@ public:
     TfrmPassword *frmPassword() const { return m_frmPassword; }
     TfrmSearchRemote *frmSearchRemote() const { return m_frmSearchRemote; }
     TfrmOptions *frmOptions() const { return m_frmOptions; }
+    TfrmMonitor *frmMonitor() const { return m_frmMonitor; }
     TInfoMessage *InfoMessage() const { return m_infoMessage; }
 
     // The tag monitor, plugged in by its part of the program: Tools > Tag Monitor shows it
@@ -181,5 +183,6 @@ private:
     TfrmNewFile *m_frmNewFile = nullptr;
     TfrmOptions *m_frmOptions = nullptr;
     TfrmAbout *m_frmAbout = nullptr;
+    TfrmMonitor *m_frmMonitor = nullptr;
     TInfoMessage *m_infoMessage = nullptr;
 };

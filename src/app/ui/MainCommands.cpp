@@ -327,7 +327,7 @@ void TMainForm::WebSiteGetFromOrvanExecute()
 
 void TMainForm::ToolsTagMonitorExecute()
 {
-    // The monitor plugs in with SetTagMonitor (from CreateDialogs, once it is built).
+    // The monitor plugs in with SetTagMonitor, from CreateDialogs.
     if (!Connected() || !m_tagMonitor || RequestInFlight())
         return;
     const DeviceCommand command(*this);

@@ -1,6 +1,7 @@
 #include "app/ui/StandardKinds.h"
 
 #include "app/ui/KovaIcons.h"
+#include "config/ConfigFile.h"
 #include "site/ui/Site.h"
 
 TDocumentKinds StandardDocumentKinds()
@@ -16,8 +17,11 @@ TDocumentKinds StandardDocumentKinds()
     kinds[KindWebSite] = {QStringLiteral("Orvan Web Site"), QStringLiteral(".qsw"), Role::WebSite, 0,
                           KovaIcons::documentKind(KindWebSite), {}, {}, {}, {}, {}, {}};
 
-    // Each document kind is plugged in here, one line per kind, as it is built, e.g.
-    //   PlugDocument<TMDIModbusConfig>(kinds[KindModbus], IsModbusConfigFile);
+    // The configuration files are recognised already; each configuration document plugs in
+    // here as it is built: PlugDocument<TMDIModbusConfig>(kinds[KindModbus], IsModbusConfigFile).
+    kinds[KindModbus].recognise = IsModbusConfigFile;
+    kinds[KindHostlink].recognise = IsHostlinkConfigFile;
+    kinds[KindDF1].recognise = IsDF1ConfigFile;
     PlugSiteDocument<TMDISite>(kinds[KindWebSite], &TMDISite::IsOrvanSiteFile);
     return kinds;
 }
