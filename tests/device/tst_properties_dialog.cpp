@@ -267,6 +267,14 @@ private slots:
         dialog.btnOkClick();
         QCOMPARE(device.requests.size(), 4);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
+
+        // The next opening, of a gateway without the full firmware, takes that page away
+        // without reading anything.
+        TDeviceData plain = fullDevice();
+        plain.FullConfig = false;
+        dialog.SetDevice(plain);
+        QVERIFY(dialog.Initialize());
+        QCOMPARE(device.requests.size(), 4);
     }
 
     void failedGeneralReadStopsAndIsNotRepeated()

@@ -260,11 +260,11 @@ bool TfrmProperties::Initialize()
     m_generalDataFetched = false;
     m_adminPassword.clear();
     const bool full = IsFullConfigurable();
-    ShowFullPages(full);
     {
-        // Choosing the first page is not a first showing of the others.
+        // Choosing the first page, and taking pages away, is not a first showing of the others.
         const QSignalBlocker block(m_tabs);
         m_tabs->setCurrentWidget(m_networkPage);
+        ShowFullPages(full);
     }
     stDevice->setText(QString::fromLatin1(m_device.DeviceName));
     stMAC->setText(QString::fromLatin1(m_device.MAC));
