@@ -4,6 +4,8 @@
 #include "base/DscPkt.h"
 #include "device/HttpChannel.h"
 
+#include <QScopedValueRollback>
+
 LogInOutcome LogIn(THttpChannel &channel, const TDeviceData &device, const QByteArray &password,
                    TDeviceData *connected)
 {
@@ -28,15 +30,18 @@ LogInOutcome LogIn(THttpChannel &channel, const TDeviceData &device, const QByte
 
 bool TDeviceConnection::ConnectToDevice(const TDeviceData &device)
 {
+    // One log-in at a time: a second one started while the first waits for its reply
+    // would leave the first one's answer applied to the second device.
+    if (m_connecting)
+        return false;
+    const QScopedValueRollback connecting(m_connecting, true);
     const std::optional<QByteArray> typed = askPassword ? askPassword() : std::nullopt;
     if (!typed)
         return false;
 
-    m_device = device;
-    m_device.UserName = "admin";
-    m_device.FullConfig = device.DeviceName.contains("Orvan");
-
-    switch (LogIn(m_channel, m_device, *typed, &m_device)) {
+    // The connected device changes only once the gateway has accepted the password.
+    TDeviceData candidate;
+    switch (LogIn(m_channel, device, *typed, &candidate)) {
     case LogInOutcome::NoResponse:
         Prompt::instance().error(QString::fromLatin1(ConnectionText::NoResponse));
         return false;
@@ -46,8 +51,9 @@ bool TDeviceConnection::ConnectToDevice(const TDeviceData &device)
     case LogInOutcome::Connected:
         break;
     }
-    const QString name = QString::fromLatin1(m_device.DeviceName + "/" + m_device.MAC);
+    const QString name = QString::fromLatin1(candidate.DeviceName + "/" + candidate.MAC);
     Prompt::instance().information(QStringLiteral("Succesfully Connected to %1.").arg(name));
+    m_device = candidate;
     m_connected = true;
     if (!IsFirmwareCompatible(m_device.Version, m_device.ProtocolFamily) && showIncompatibleFirmware)
         showIncompatibleFirmware(m_device, GetFirmwareBounds(m_device.ProtocolFamily));

@@ -25,7 +25,19 @@ QLineEdit *readOnlyText(QWidget *parent, const char *name)
     auto *edit = new QLineEdit(parent);
     edit->setObjectName(QLatin1String(name));
     edit->setReadOnly(true);
+    // Shown on the window's own background, so it does not pass for a field to type in.
+    QPalette palette = edit->palette();
+    palette.setBrush(QPalette::Base, palette.brush(QPalette::Window));
+    edit->setPalette(palette);
     return edit;
+}
+
+// A row whose label is the address field's buddy: its mnemonic focuses the field, and it
+// names the field for accessibility.
+void addLabelledRow(QFormLayout *form, QLabel *label, TEditIPAddr *field)
+{
+    field->SetLabel(label);
+    form->addRow(label, field);
 }
 
 QLineEdit *textField(QWidget *parent, const char *name, int maxLength, bool masked = false)
@@ -90,9 +102,7 @@ TfrmProperties::TfrmProperties(QWidget *parent) : QDialog(parent)
     buildDateTimePage(m_dateTimePage);
     buildSnmpPage(m_snmpPage);
     m_tabs->addTab(m_networkPage, QStringLiteral("Network"));
-    m_tabs->addTab(m_usersPage, QStringLiteral("Users && Passwords"));
-    m_tabs->addTab(m_dateTimePage, QStringLiteral("Date && Time"));
-    m_tabs->addTab(m_snmpPage, QStringLiteral("SNMP"));
+    ShowFullPages(true);
     connect(m_tabs, &QTabWidget::currentChanged, this, &TfrmProperties::pageChanged);
 
     const OkCancelButtons buttons = MakeOkCancelButtons(this);
@@ -133,11 +143,11 @@ void TfrmProperties::buildNetworkPage(QWidget *page)
     auto *form = new QFormLayout;
     form->addRow(QStringLiteral("Host name"), txtHostname);
     form->addRow(chkEnableDHCP);
-    form->addRow(lblIPAddress, txtIPAddress);
-    form->addRow(lblNetmask, txtNetmask);
-    form->addRow(lblGateway, txtGateway);
-    form->addRow(lblFstDns, txtFstDns);
-    form->addRow(lblSndDns, txtSndDns);
+    addLabelledRow(form, lblIPAddress, txtIPAddress);
+    addLabelledRow(form, lblNetmask, txtNetmask);
+    addLabelledRow(form, lblGateway, txtGateway);
+    addLabelledRow(form, lblFstDns, txtFstDns);
+    addLabelledRow(form, lblSndDns, txtSndDns);
 
     auto *layout = new QVBoxLayout(page);
     layout->addWidget(info);
@@ -224,7 +234,7 @@ void TfrmProperties::buildSnmpPage(QWidget *page)
 
     auto *form = new QFormLayout;
     form->addRow(chkEnableSNMP);
-    form->addRow(lblSNMPAddress, txtSNMPAddress);
+    addLabelledRow(form, lblSNMPAddress, txtSNMPAddress);
 
     auto *layout = new QVBoxLayout(page);
     layout->addWidget(note(page, QStringLiteral("The embedded SNMP agent provides remote administration and monitoring of "
@@ -249,16 +259,25 @@ bool TfrmProperties::Initialize()
 {
     m_generalDataFetched = false;
     m_adminPassword.clear();
+    const bool full = IsFullConfigurable();
     {
-        // Choosing the first page is not a first showing of the others.
+        // Choosing the first page, and taking pages away, is not a first showing of the others.
         const QSignalBlocker block(m_tabs);
         m_tabs->setCurrentWidget(m_networkPage);
+        ShowFullPages(full);
     }
     stDevice->setText(QString::fromLatin1(m_device.DeviceName));
     stMAC->setText(QString::fromLatin1(m_device.MAC));
     stVersion->setText(QString::fromLatin1(m_device.Version));
 
-    const bool full = IsFullConfigurable();
+    // Every opening starts from this device's own state, never from the last device's:
+    // the pages of a gateway without the full firmware are hidden, but their fields would
+    // still be checked and sent.
+    for (QLineEdit *edit : {txtUsername, txtUserPassword, txtUserRetypePassword, txtAdminPassword, txtAdminRetypePassword})
+        edit->clear();
+    const QDateTime now = QDateTime::currentDateTime();
+    dteDate->setDate(now.date());
+    dteTime->setTime(now.time());
     if (full) {
         m_hostNameEditable = true;
         txtHostname->setEnabled(true);
@@ -266,27 +285,43 @@ bool TfrmProperties::Initialize()
     } else {
         m_hostNameEditable = m_device.HasHostName;
         txtHostname->setEnabled(m_device.HasHostName);
-        txtHostname->setText(m_device.HasHostName ? QString::fromLatin1(m_device.HostName) : QString());
-        chkEnableDHCP->setChecked(m_rowDHCP);
-        txtIPAddress->SetText(QString::fromLatin1(m_device.IPAddress));
-        txtNetmask->SetText(QString::fromLatin1(m_device.Netmask));
-        txtGateway->SetText(QString::fromLatin1(m_device.Gateway));
-        txtFstDns->SetText(QString());
-        txtSndDns->SetText(QString());
+        FillFromRow();
     }
     chkEnableDHCPClick();
-
-    m_tabs->setTabVisible(m_tabs->indexOf(m_usersPage), full);
-    m_tabs->setTabVisible(m_tabs->indexOf(m_dateTimePage), full);
-    m_tabs->setTabVisible(m_tabs->indexOf(m_snmpPage), full);
-    if (full) {
-        for (QLineEdit *edit : {txtUsername, txtUserPassword, txtUserRetypePassword, txtAdminPassword, txtAdminRetypePassword})
-            edit->clear();
-        const QDateTime now = QDateTime::currentDateTime();
-        dteDate->setDate(now.date());
-        dteTime->setTime(now.time());
-    }
     return true;
+}
+
+void TfrmProperties::ShowFullPages(bool full)
+{
+    // Removed from the tab bar rather than hidden, so nothing (a screen reader, the
+    // keyboard) reaches pages that do not apply to this device.
+    for (QWidget *page : {m_usersPage, m_dateTimePage, m_snmpPage}) {
+        const int index = m_tabs->indexOf(page);
+        if (index >= 0)
+            m_tabs->removeTab(index);
+    }
+    if (full) {
+        m_tabs->addTab(m_usersPage, QStringLiteral("Users && Passwords"));
+        m_tabs->addTab(m_dateTimePage, QStringLiteral("Date && Time"));
+        m_tabs->addTab(m_snmpPage, QStringLiteral("SNMP"));
+    }
+}
+
+void TfrmProperties::FillFromRow()
+{
+    // The device list's record is all that is known: the gateway either cannot be read
+    // over HTTP or did not answer. DNS and SNMP are unknown: none, and off.
+    TNetworkSettings settings;
+    settings.HostName = m_device.HasHostName ? m_device.HostName : QByteArray();
+    settings.DHCP = m_rowDHCP;
+    settings.IPAddress = QString::fromLatin1(m_device.IPAddress);
+    settings.Netmask = QString::fromLatin1(m_device.Netmask);
+    settings.Gateway = QString::fromLatin1(m_device.Gateway);
+    // Only a gateway configured over HTTP has DNS servers; the others show the fields empty.
+    if (IsFullConfigurable())
+        settings.PreferredDNS = settings.AlternativeDNS = IPAddress::Any;
+    settings.Manager = IPAddress::Any;
+    setNetworkFields(settings);
 }
 
 bool TfrmProperties::send(const QString &info, TPacket &request, TPacket &reply)
@@ -324,6 +359,8 @@ void TfrmProperties::GetOrvanNetwork()
         return;
     }
     Prompt::instance().error(QStringLiteral("Not Valid Response from Device."));
+    // Not the fields of the last device shown: OK would write them into this one.
+    FillFromRow();
 }
 
 void TfrmProperties::GetOrvanGralProps()

@@ -69,6 +69,8 @@ private:
     void buildDateTimePage(QWidget *page);
     void buildSnmpPage(QWidget *page);
     void setNetworkFields(const TNetworkSettings &settings);
+    void ShowFullPages(bool full);
+    void FillFromRow();
     void pageChanged(int index);
     bool send(const QString &info, TPacket &request, TPacket &reply);
     bool checkAdministratorPassword();
