@@ -7,7 +7,9 @@
 #include "device/Locator.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QTimer>
 
@@ -127,7 +129,12 @@ int RunSearch(const QStringList &arguments)
     progress.note(QString::fromLatin1(LocatorText::Searching));
     state.Start(TLocatorState::Search);
     if (!locator.SendUDPPacket(NewList("HELLO"))) {
-        PrintError(QString::fromLatin1(LocatorText::Conflict));
+        // As the window says it: lacking the privilege for the port is no conflict.
+        if (locator.lastFailure() == LocatorFailure::NoPermission)
+            PrintError(LocatorText::noPermission(
+                locator.port(), QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath()));
+        else
+            PrintError(QString::fromLatin1(LocatorText::Conflict));
         return CliExit::Failed;
     }
     QEventLoop wait;
