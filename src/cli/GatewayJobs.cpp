@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 
 #include <atomic>
+#include <exception>
 #include <thread>
 
 std::vector<GatewayResult> RunJobs(const QList<QByteArray> &hosts, int jobs, Progress &progress,
@@ -18,7 +19,15 @@ std::vector<GatewayResult> RunJobs(const QList<QByteArray> &hosts, int jobs, Pro
         for (int i = next++; i < hosts.size(); i = next++) {
             QElapsedTimer clock;
             clock.start();
-            GatewayResult result = job(hosts.at(i));
+            GatewayResult result;
+            try {
+                result = job(hosts.at(i));
+            } catch (const std::exception &e) {
+                // One gateway's surprise ends its own job, never the others'.
+                result.ok = false;
+                result.step = "internal";
+                result.reason = QString::fromLocal8Bit(e.what());
+            }
             result.host = hosts.at(i);
             result.milliseconds = clock.elapsed();
             progress.finished(result);
