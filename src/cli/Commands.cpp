@@ -119,9 +119,11 @@ int RunSearch(const QStringList &arguments)
     TLocatorState state;
     QList<TDeviceData> found;
     QObject::connect(&locator, &TDeviceLocator::datagramReceived, [&](const QByteArray &datagram) {
-        // As the device list: the first answer of a MAC stays.
+        // The device list's rule: the first answer of a MAC stays.
         if (const std::optional<TDeviceData> device = state.HandleDatagram(datagram)) {
-            if (std::none_of(found.begin(), found.end(), [&](const TDeviceData &d) { return d.MAC == device->MAC; }))
+            const bool listed =
+                std::any_of(found.begin(), found.end(), [&](const TDeviceData &d) { return d.MAC == device->MAC; });
+            if (DeviceRow::changeFor(listed, *device) == DeviceRow::Change::Add)
                 found << *device;
         }
     });

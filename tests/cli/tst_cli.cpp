@@ -409,7 +409,10 @@ private slots:
     void search()
     {
         QList<GatewayState> gateways = sim::Simulator::demoSet();
-        Rig rig(gateways);
+        GatewayState twin = gateways.at(0); // answers second with the first one's MAC: not listed
+        twin.ip = "127.0.0.9";
+        twin.version = "9.9-TS";
+        Rig rig(gateways + QList<GatewayState>{twin});
         const Run found = rig.run({QStringLiteral("search"), QStringLiteral("--udp-port"), QString::number(rig.udpPort()),
                                    QStringLiteral("--broadcast"), QStringLiteral("127.0.0.2"), QStringLiteral("--json"),
                                    QStringLiteral("--timeout"), QStringLiteral("300")});
@@ -420,6 +423,7 @@ private slots:
         for (const QJsonValue &d : devices)
             names << d.toObject().value(QStringLiteral("device")).toString();
         QCOMPARE(names, (QStringList{"Orvan-DF1-C", "Orvan-HL-C", "Orvan-MB-0", "Orvan-MB-C", "Quorsa Device"}));
+        QCOMPARE(devices.at(3).toObject().value(QStringLiteral("version")).toString(), QStringLiteral("2.1.0-TS"));
         const QJsonObject df1 = devices.at(0).toObject();
         QCOMPARE(df1.value(QStringLiteral("mac")).toString(), QString::fromLatin1(gateways.at(2).mac));
         QCOMPARE(df1.value(QStringLiteral("protocolFamily")).toInt(), 2);
