@@ -84,7 +84,7 @@ int RunSearch(const QStringList &arguments)
     parser.setApplicationDescription(
         QStringLiteral("Finds the gateways on the local network (a broadcast on every interface) and lists them\n"
                        "with the device list's columns."));
-    parser.addPositionalArgument(QStringLiteral("search"), QString(), QStringLiteral("search"));
+    parser.addPositionalArgument(QStringLiteral("search"), QStringLiteral("This command."), QStringLiteral("search"));
     CliOptions::addOutput(parser);
     const Option timeout(QStringLiteral("timeout"),
                          QStringLiteral("How long answers are collected, in milliseconds (default 500)."),
@@ -178,7 +178,7 @@ int RunGet(const QStringList &arguments)
     parser.setApplicationDescription(
         QStringLiteral("Fetches a gateway's configuration into a configuration file of its protocol, the file a\n"
                        "document saves. The file is written only once the whole configuration has arrived."));
-    parser.addPositionalArgument(QStringLiteral("get"), QString(), QStringLiteral("get"));
+    parser.addPositionalArgument(QStringLiteral("get"), QStringLiteral("This command."), QStringLiteral("get"));
     CliOptions::addGateway(parser, CliOptions::Devices::One);
     const Option output({QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("The file to write (.ovc)."),
                         QStringLiteral("FILE"));
@@ -213,7 +213,7 @@ int RunSend(const QStringList &arguments)
     parser.setApplicationDescription(
         QStringLiteral("Checks a configuration file with the document's own checks, then sends it to every gateway\n"
                        "whose protocol family is the file's, N at a time. One result line per gateway."));
-    parser.addPositionalArgument(QStringLiteral("send"), QString(), QStringLiteral("send"));
+    parser.addPositionalArgument(QStringLiteral("send"), QStringLiteral("This command."), QStringLiteral("send"));
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The configuration file (.ovc)."),
                                  QStringLiteral("FILE.ovc"));
     CliOptions::addGateway(parser, CliOptions::Devices::Many);
@@ -258,7 +258,7 @@ int RunSite(const QStringList &arguments)
         send ? QStringLiteral("Sends a web site image to every gateway named, N at a time, as userpage.qsw by FTP.")
              : QStringLiteral("Fetches a gateway's web site image into a file; the file is written only when the\n"
                               "whole image has arrived and is sound."));
-    parser.addPositionalArgument(QStringLiteral("site"), QString(), QStringLiteral("site"));
+    parser.addPositionalArgument(QStringLiteral("site"), QStringLiteral("This command."), QStringLiteral("site"));
     parser.addPositionalArgument(QStringLiteral("direction"), QStringLiteral("get or send."),
                                  send ? QStringLiteral("send") : QStringLiteral("get|send"));
     if (send)
