@@ -46,7 +46,7 @@ void takeFailure(const TSiteTransfer &transfer, GatewayResult &result)
     result.step = transfer.Failure().step;
     result.reason = transfer.Failure().detail;
     if (transfer.Failure().kind == TSiteFailure::Kind::Connect)
-        result.reason = QStringLiteral("Error while trying to connect to Orvan FTP Server. (%1)").arg(result.reason);
+        result.reason = QStringLiteral("%1 (%2)").arg(QLatin1String(SiteTransferText::ConnectFailed), result.reason);
 }
 
 } // namespace

@@ -17,6 +17,12 @@ struct TSiteTransferObserver
     std::function<void()> workEnd;                   // all of the data has moved
 };
 
+namespace SiteTransferText {
+// What the window says when the connection or log-on failed.
+inline constexpr char ConnectFailed[] = "Error while trying to connect to Orvan FTP Server.\r\n"
+                                        "Verify connection or wait for Orvan to establish the connection.";
+}
+
 // Why a transfer stopped.
 struct TSiteFailure
 {

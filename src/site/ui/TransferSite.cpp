@@ -249,8 +249,7 @@ void TfrmTransferSite::Finish(bool completed)
         if (m_inWork)
             IdFTPWorkEnd();
         if (m_transfer->Failure().kind == TSiteFailure::Kind::Connect && !m_cancelled)
-            Prompt::instance().error(QStringLiteral("Error while trying to connect to Orvan FTP Server.\r\n"
-                                                    "Verify connection or wait for Orvan to establish the connection."));
+            Prompt::instance().error(QString::fromLatin1(SiteTransferText::ConnectFailed));
         SetStatus(m_cancelled ? QStringLiteral("TRANSFER CANCELED!") : QStringLiteral("TRANSFER ERROR!"));
         SetButtonClose();
     }
