@@ -35,7 +35,8 @@ TSettingsOutcome exchange(const AdminSend &send, const QString &info, const TPac
     if (!send || !send(info, request, reply))
         return noResponse(request);
     if (!reply.IsCommand(expected))
-        return {TSettingsOutcome::Kind::WrongReply, request.GetCommand(), reply.GetCommand(), reply.GetString("REASON", {})};
+        return {TSettingsOutcome::Kind::WrongReply, request.GetCommand(), reply.GetCommand(),
+                reply.GetString("REASON", {})};
     return {};
 }
 

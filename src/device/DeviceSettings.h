@@ -47,7 +47,7 @@ struct TSettingsOutcome
 // runs. False when no reply came.
 using AdminSend = std::function<bool(const QString &info, const TPacket &request, TPacket &reply)>;
 // Through the channel's administrative path, to the device's remote host when it has one,
-// otherwise to its IP address.
+// otherwise to its IP address. The channel must outlive the function.
 AdminSend ChannelAdminSend(THttpChannel &channel, const TDeviceData &device);
 
 // The CONFIG broadcast of a gateway without the full firmware and its answer

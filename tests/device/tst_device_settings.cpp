@@ -88,7 +88,8 @@ private slots:
             QTest::newRow(name) << int(sequence) << QByteArray(faulty) << int(fault) << exchanges;
         };
         const QString getNet = "Getting Orvan Network Parameters... GETNET();";
-        const QStringList general{"Getting User Data from Device... GETADMIN();", "Getting User Data from Device... GETUSER();",
+        const QStringList general{"Getting User Data from Device... GETADMIN();",
+                                  "Getting User Data from Device... GETUSER();",
                                   "Getting current Date and Time from Device... GETTIME();"};
         const QStringList setNet{"Setting Device Network Configuration... SETNET(PWD=secret,NAME=press-7,IP=10.7.7.7,"
                                  "NETMASK=255.255.0.0,GATEWAY=10.7.0.1,FSTDNS=10.7.0.53,SNDDNS=0.0.0.0,SNMP=1,"
