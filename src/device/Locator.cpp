@@ -3,8 +3,10 @@
 #include "base/DscPkt.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QNetworkInterface>
 #include <QRegularExpression>
+#include <QTimer>
 #include <QUdpSocket>
 
 #include <sys/socket.h>
@@ -56,6 +58,7 @@ void TLocatorState::Start(quint8 action, const QByteArray &mac)
     m_action = action;
     m_expectedMac = action == Config ? mac : QByteArray();
     m_configSuccess = false;
+    m_configAnswered = false;
 }
 
 std::optional<TDeviceData> TLocatorState::HandleDatagram(const QByteArray &datagram)
@@ -65,10 +68,13 @@ std::optional<TDeviceData> TLocatorState::HandleDatagram(const QByteArray &datag
             return GetDeviceData(datagram);
     } else if (m_action == Config) {
         // NAK is tested first; the last matching answer within the wait decides.
-        if (ListStartsWith("NAK", datagram) && GetListItem(datagram, 1) == m_expectedMac)
+        if (ListStartsWith("NAK", datagram) && GetListItem(datagram, 1) == m_expectedMac) {
             m_configSuccess = false;
-        else if (ListStartsWith("ACK", datagram) && GetListItem(datagram, 1) == m_expectedMac)
+            m_configAnswered = true;
+        } else if (ListStartsWith("ACK", datagram) && GetListItem(datagram, 1) == m_expectedMac) {
             m_configSuccess = true;
+            m_configAnswered = true;
+        }
     }
     return std::nullopt;
 }
@@ -87,6 +93,7 @@ void TLocatorState::Reset()
     m_action = Idle;
     m_expectedMac.clear();
     m_configSuccess = false;
+    m_configAnswered = false;
 }
 
 QList<QHostAddress> LocatorBindAddresses(const QList<QHostAddress> &localAddresses,
@@ -365,6 +372,27 @@ int TDeviceLocator::receiveBufferSize() const
                                   Qt::BlockingQueuedConnection);
     }
     return size;
+}
+
+ConfigAnswer SendConfigList(TDeviceLocator &locator, const QByteArray &list, const QByteArray &mac, int waitMs)
+{
+    TLocatorState state;
+    state.Start(TLocatorState::Config, mac);
+    // Judged as they arrive; the wait ends by time alone, as the window's does.
+    QObject context;
+    QObject::connect(&locator, &TDeviceLocator::datagramReceived, &context,
+                     [&state](const QByteArray &datagram) { state.HandleDatagram(datagram); });
+    if (!locator.SendUDPPacket(list))
+        return ConfigAnswer::NotSent;
+    QEventLoop loop;
+    QTimer::singleShot(waitMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    // Answers that reached the machine within the wait count, as in the window's wait.
+    locator.deliverPending();
+    const bool answered = state.ConfigAnswered();
+    if (state.Finish() == TLocatorState::Verdict::Configured)
+        return ConfigAnswer::Accepted;
+    return answered ? ConfigAnswer::Refused : ConfigAnswer::Silent;
 }
 
 #include "Locator.moc"

@@ -59,11 +59,14 @@ public:
     quint8 LocatorAction() const { return m_action; }
     QByteArray ExpectedMAC() const { return m_expectedMac; }
     bool ConfigSuccess() const { return m_configSuccess; }
+    // An ACK or NAK for the expected MAC has come during this CONFIG wait.
+    bool ConfigAnswered() const { return m_configAnswered; }
 
 private:
     quint8 m_action = Idle;
     QByteArray m_expectedMac;
     bool m_configSuccess = false;
+    bool m_configAnswered = false;
 };
 
 // The local IPv4 addresses to bind, in binding order. The first binding carries the
@@ -131,3 +134,17 @@ private:
     QThread m_thread;
     std::unique_ptr<LocatorListener> m_listener;
 };
+
+// How a CONFIG broadcast ended for a caller without windows.
+enum class ConfigAnswer {
+    Accepted, // the gateway answered ACK
+    Refused,  // it answered NAK (a wrong password, say)
+    Silent,   // no answer for its MAC within the wait
+    NotSent,  // the broadcast could not go; the locator's lastFailure() says why
+};
+
+// The CONFIG exchange without windows: broadcasts the list and judges the answers for the
+// MAC that arrive within waitMs, by the same rules as the window's wait. Blocks the caller
+// in a local event loop meanwhile.
+ConfigAnswer SendConfigList(TDeviceLocator &locator, const QByteArray &list, const QByteArray &mac,
+                            int waitMs = TLocatorState::waitMs(TLocatorState::Config));

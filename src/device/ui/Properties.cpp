@@ -3,7 +3,9 @@
 #include "base/ui/OkCancel.h"
 
 #include "base/Prompt.h"
+#include "device/DeviceSettings.h"
 #include "device/IPAddress.h"
+#include "device/Locator.h"
 #include "device/ui/EditIPAddr.h"
 
 #include <QCheckBox>
@@ -247,12 +249,11 @@ void TfrmProperties::buildSnmpPage(QWidget *page)
 void TfrmProperties::SetDevice(const TDeviceData &device)
 {
     m_device = device;
-    m_rowDHCP = device.DHCP || device.IPAddress == IPAddress::Any.toLatin1();
 }
 
 bool TfrmProperties::IsFullConfigurable() const
 {
-    return m_device.FullConfig && m_device.IPAddress != IPAddress::Any.toLatin1();
+    return ::IsFullConfigurable(m_device);
 }
 
 bool TfrmProperties::Initialize()
@@ -279,13 +280,11 @@ bool TfrmProperties::Initialize()
     dteDate->setDate(now.date());
     dteTime->setTime(now.time());
     if (full) {
-        m_hostNameEditable = true;
         txtHostname->setEnabled(true);
         GetOrvanNetwork();
     } else {
-        m_hostNameEditable = m_device.HasHostName;
         txtHostname->setEnabled(m_device.HasHostName);
-        FillFromRow();
+        setNetworkFields(NetworkSettingsFromRow(m_device));
     }
     chkEnableDHCPClick();
     return true;
@@ -307,26 +306,12 @@ void TfrmProperties::ShowFullPages(bool full)
     }
 }
 
-void TfrmProperties::FillFromRow()
+AdminSend TfrmProperties::adminSend()
 {
-    // The device list's record is all that is known: the gateway either cannot be read
-    // over HTTP or did not answer. DNS and SNMP are unknown: none, and off.
-    TNetworkSettings settings;
-    settings.HostName = m_device.HasHostName ? m_device.HostName : QByteArray();
-    settings.DHCP = m_rowDHCP;
-    settings.IPAddress = QString::fromLatin1(m_device.IPAddress);
-    settings.Netmask = QString::fromLatin1(m_device.Netmask);
-    settings.Gateway = QString::fromLatin1(m_device.Gateway);
-    // Only a gateway configured over HTTP has DNS servers; the others show the fields empty.
-    if (IsFullConfigurable())
-        settings.PreferredDNS = settings.AlternativeDNS = IPAddress::Any;
-    settings.Manager = IPAddress::Any;
-    setNetworkFields(settings);
-}
-
-bool TfrmProperties::send(const QString &info, TPacket &request, TPacket &reply)
-{
-    return m_services.sendAdmin && m_services.sendAdmin(info, m_device, request, reply);
+    return [this](const QString &info, const TPacket &request, TPacket &reply) {
+        TPacket sent = request;
+        return m_services.sendAdmin && m_services.sendAdmin(info, m_device, sent, reply);
+    };
 }
 
 void TfrmProperties::setNetworkFields(const TNetworkSettings &s)
@@ -348,43 +333,32 @@ void TfrmProperties::setNetworkFields(const TNetworkSettings &s)
 
 void TfrmProperties::GetOrvanNetwork()
 {
-    TPacket request, reply;
-    request.NewCommand("GETNET");
-    if (send(QStringLiteral("Getting Orvan Network Parameters..."), request, reply) && reply.IsCommand("NETWORK")) {
-        TNetworkSettings settings;
-        ReadNetworkReply(reply, settings);
-        // A gateway still waiting for its address from DHCP reports 0.0.0.0.
-        settings.DHCP = settings.DHCP || settings.IPAddress == IPAddress::Any;
+    TNetworkSettings settings;
+    if (ReadNetworkSettings(adminSend(), settings).ok()) {
         setNetworkFields(settings);
         return;
     }
-    Prompt::instance().error(QStringLiteral("Not Valid Response from Device."));
+    Prompt::instance().error(QString::fromLatin1(DeviceSettingsText::InvalidResponse));
     // Not the fields of the last device shown: OK would write them into this one.
-    FillFromRow();
+    setNetworkFields(NetworkSettingsFromRow(m_device));
 }
 
 void TfrmProperties::GetOrvanGralProps()
 {
     m_generalDataFetched = true;
-    TPacket request, reply;
-    const QString userInfo = QStringLiteral("Getting User Data from Device...");
-
-    request.NewCommand("GETADMIN");
-    if (!send(userInfo, request, reply))
+    TGeneralProps props;
+    const TSettingsOutcome outcome = ReadGeneralProps(adminSend(), props);
+    // What was read before a request went unanswered is shown all the same.
+    if (props.AdminPassword)
+        m_adminPassword = *props.AdminPassword;
+    if (props.UserName)
+        txtUsername->setText(QString::fromLatin1(*props.UserName));
+    if (props.Time) {
+        dteDate->setDate(props.Time->date());
+        dteTime->setTime(props.Time->time());
+    }
+    if (!outcome.ok())
         return;
-    m_adminPassword = reply.IsCommand("ADMIN") ? reply.GetString("PWD", "") : QByteArray();
-
-    request.NewCommand("GETUSER");
-    if (!send(userInfo, request, reply))
-        return;
-    txtUsername->setText(reply.IsCommand("USER") ? QString::fromLatin1(reply.GetString("USERNAME", "")) : QString());
-
-    request.NewCommand("GETTIME");
-    if (!send(QStringLiteral("Getting current Date and Time from Device..."), request, reply))
-        return;
-    const QDateTime time = reply.GetDateTime("TIME", QDateTime::currentDateTime());
-    dteDate->setDate(time.date());
-    dteTime->setTime(time.time());
 
     QWidget *first = m_tabs->currentWidget() == m_usersPage ? static_cast<QWidget *>(txtUsername) : dteDate;
     first->setFocus();
@@ -485,19 +459,13 @@ void TfrmProperties::ConfigureNetwork()
         return;
     const TNetworkSettings settings = networkSettings();
     if (IsFullConfigurable()) {
-        TPacket request = BuildSetNet(*password, settings);
-        TPacket reply;
-        bool configured = send(QStringLiteral("Setting Device Network Configuration..."), request, reply) && reply.IsCommand("ACK");
-        if (configured) {
-            request.NewCommand("RESET");
-            configured = send(QStringLiteral("Resetting Device..."), request, reply) && reply.IsCommand("ACK");
-        }
-        if (configured)
-            Prompt::instance().information(QStringLiteral("Device Successfully Configured!."));
+        if (WriteNetworkSettings(adminSend(), *password, settings).ok())
+            Prompt::instance().information(QString::fromLatin1(LocatorText::Configured));
         else
-            Prompt::instance().error(QStringLiteral("Error Setting Device Configuration.\r\nCheck the Password."));
+            Prompt::instance().error(QString::fromLatin1(LocatorText::ConfigFailed));
     } else if (m_services.sendConfig) {
-        m_services.sendConfig(BuildConfigList(*password, m_device.MAC, settings, m_hostNameEditable), m_device.MAC);
+        // The locator's wait shows the gateway's verdict.
+        m_services.sendConfig(BuildConfigList(*password, m_device, settings), m_device.MAC);
     }
     accept();
 }
@@ -525,14 +493,8 @@ void TfrmProperties::ConfigureUser()
         Prompt::instance().warning(QStringLiteral("An empty Username will disable Authentication."));
     if (!checkAdministratorPassword())
         return;
-    TPacket request, reply;
-    request.NewCommand("SETUSER");
-    request.AddString("USERNAME", txtUsername->text().toLatin1());
-    request.AddString("PWD", txtUserPassword->text().toLatin1());
-    if (send(QStringLiteral("Setting Standard User Data..."), request, reply) && reply.IsCommand("ACK"))
-        Prompt::instance().information(QStringLiteral("User Data successfully configured."));
-    else
-        Prompt::instance().error(QStringLiteral("Not Valid Response from Device."));
+    showWriteOutcome(WriteUser(adminSend(), txtUsername->text().toLatin1(), txtUserPassword->text().toLatin1()),
+                     DeviceSettingsText::UserConfigured);
 }
 
 void TfrmProperties::ConfigureAdmin()
@@ -545,27 +507,24 @@ void TfrmProperties::ConfigureAdmin()
     if (!checkAdministratorPassword())
         return;
     const QByteArray newPassword = txtAdminPassword->text().toLatin1();
-    TPacket request, reply;
-    request.NewCommand("SETADMIN");
-    request.AddString("PWD", newPassword);
-    if (send(QStringLiteral("Setting Administrator Data..."), request, reply) && reply.IsCommand("ACK")) {
+    const TSettingsOutcome outcome = WriteAdministrator(adminSend(), newPassword);
+    if (outcome.ok())
         m_adminPassword = newPassword;
-        Prompt::instance().information(QStringLiteral("Administrator Data successfully configured."));
-    } else {
-        Prompt::instance().error(QStringLiteral("Not Valid Response from Device."));
-    }
+    showWriteOutcome(outcome, DeviceSettingsText::AdminConfigured);
 }
 
 void TfrmProperties::ConfigureDateTime()
 {
-    TPacket request, reply;
-    request.NewCommand("SETTIME");
-    request.AddDateTime("TIME", QDateTime(dteDate->date(), QTime(dteTime->time().hour(), dteTime->time().minute(),
-                                                                   dteTime->time().second())));
-    if (send(QStringLiteral("Setting Date and Time..."), request, reply) && reply.IsCommand("ACK"))
-        Prompt::instance().information(QStringLiteral("Date and Time successfully configured."));
+    showWriteOutcome(WriteDateTime(adminSend(), QDateTime(dteDate->date(), dteTime->time())),
+                     DeviceSettingsText::DateTimeConfigured);
+}
+
+void TfrmProperties::showWriteOutcome(const TSettingsOutcome &outcome, const char *done)
+{
+    if (outcome.ok())
+        Prompt::instance().information(QString::fromLatin1(done));
     else
-        Prompt::instance().error(QStringLiteral("Not Valid Response from Device."));
+        Prompt::instance().error(QString::fromLatin1(DeviceSettingsText::InvalidResponse));
 }
 
 void TfrmProperties::btnSetTimeNowClick()
