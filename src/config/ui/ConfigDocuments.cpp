@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -29,7 +30,7 @@ TMDIConfig::TMDIConfig(std::unique_ptr<TConfigModel> model, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(m_pages);
-    resize(layout->sizeHint().expandedTo(QSize(760, 460)));
+    resize(sizeHint());
 
     connect(m_pages, &TConfigPages::changed, this, &TMDIConfig::OnChangeGeneral);
     connect(m_pages, &TConfigPages::viewChanged, this, &TMDIChild::documentStateChanged);
@@ -37,6 +38,27 @@ TMDIConfig::TMDIConfig(std::unique_ptr<TConfigModel> model, QWidget *parent)
 }
 
 TMDIConfig::~TMDIConfig() = default;
+
+QSize TMDIConfig::sizeHint() const
+{
+    // Room for a whole row of tags, within the document area of a 1366x768 screen.
+    return TConfigDocument::sizeHint().expandedTo(QSize(1180, 480));
+}
+
+void TMDIConfig::showEvent(QShowEvent *event)
+{
+    TConfigDocument::showEvent(event);
+    if (m_placed)
+        return;
+    m_placed = true;
+    // The document area gives a new window two thirds of its width; a tag row needs more.
+    auto *window = qobject_cast<QMdiSubWindow *>(parentWidget());
+    QMdiArea *area = window ? window->mdiArea() : nullptr;
+    if (area && !window->isMaximized())
+        window->resize((sizeHint() + window->size() - size())
+                           .boundedTo(area->viewport()->size())
+                           .expandedTo(window->minimumSizeHint()));
+}
 
 QString TMDIConfig::CaptionPrefix(TagProtocol protocol)
 {

@@ -63,7 +63,11 @@ public:
     void RefreshTags();
     TConfigPages &Pages() const { return *m_pages; }
 
+    QSize sizeHint() const override;
+
 protected:
+    void showEvent(QShowEvent *event) override;
+
     TMDIConfig(std::unique_ptr<TConfigModel> model, QWidget *parent);
 
     // The protocol's transfer dialog, filled with this configuration and run to send it.
@@ -77,6 +81,7 @@ private:
     TConfigPages *m_pages;
     bool m_loaded = false;
     bool m_loadFailed = false;
+    bool m_placed = false; // sized to its content in the document area once
 };
 
 // The types one protocol's document works with.

@@ -119,6 +119,17 @@ void TConfigPages::setUpProtocol()
     ui->udnEMailInterRetries->setBuddy(ui->txtEMailInterRetries);
     ui->udnEMailInterRetries->setRange(EMailInterRetriesMin, EMailInterRetriesMax);
 
+    // Number fields as wide as their numbers; the slider ends alike, so the sliders line up.
+    const QFontMetrics metrics = fontMetrics();
+    for (QLineEdit *number : {ui->txtPacketTout, ui->txtEMailTimeout, ui->txtEMailRetries, ui->txtEMailInterRetries})
+        if (number)
+            number->setMaximumWidth(metrics.horizontalAdvance(QStringLiteral("00000")) + 16);
+    int endWidth = 0;
+    for (QLabel *end : {ui->lblScanTimeLow, ui->lblScanTimeHigh, ui->lblMessageToutLow, ui->lblMessageToutHigh})
+        endWidth = qMax(endWidth, end->sizeHint().width());
+    for (QLabel *end : {ui->lblScanTimeLow, ui->lblScanTimeHigh, ui->lblMessageToutLow, ui->lblMessageToutHigh})
+        end->setMinimumWidth(endWidth);
+
     if (protocol == TagProtocol::Hostlink)
         ui->lblEMailRetries->setText(QStringLiteral("Retries (Times)"));
     if (protocol == TagProtocol::DF1)
