@@ -255,6 +255,8 @@ private slots:
         QTest::newRow("up on the first") << QStringList{"recipient=0", "btnUp"} << false << QStringList{};
         QTest::newRow("down on the last") << QStringList{"recipient=1", "btnDown"} << false << QStringList{};
         QTest::newRow("down without a selection") << QStringList{"btnDown"} << false << QStringList{};
+        QTest::newRow("a character beyond Latin-1") << QStringList{"chkEMailEnable=1", "chkAuth=1", "txtPass1=p\u20ACw"}
+                                                   << true << QStringList{"txtPass1=pw"};
         QTest::newRow("letters in a number field") << QStringList{"txtEMailTimeout=a"} << true
                                                    << QStringList{"txtEMailTimeout="};
     }
