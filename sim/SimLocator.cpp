@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <map>
+#include <memory>
 
 namespace sim {
 
@@ -96,8 +97,31 @@ quint16 SimLocator::port() const
 void SimLocator::serve()
 {
     using Clock = std::chrono::steady_clock;
+    struct Outgoing
+    {
+        Poco::Net::SocketAddress to;
+        QByteArray datagram;
+        QByteArray from;
+    };
     // Delayed answers wait here, by due time, so one slow gateway does not delay the rest.
-    std::multimap<Clock::time_point, std::pair<Poco::Net::SocketAddress, QByteArray>> pending;
+    std::multimap<Clock::time_point, Outgoing> pending;
+    // Broadcast answers leave from the gateway's own address, so on loopback they stay there.
+    std::map<QByteArray, std::unique_ptr<Poco::Net::DatagramSocket>> broadcasters;
+    const bool broadcast = m_simulator.options().broadcastAnswers;
+    const auto send = [&](const Outgoing &out) {
+        if (!broadcast) {
+            m_socket->sendTo(out.datagram.constData(), int(out.datagram.size()), out.to);
+            return;
+        }
+        auto &socket = broadcasters[out.from];
+        if (!socket) {
+            socket = std::make_unique<Poco::Net::DatagramSocket>(
+                Poco::Net::SocketAddress(std::string(out.from.constData()), 0), false, false);
+            socket->setBroadcast(true);
+        }
+        socket->sendTo(out.datagram.constData(), int(out.datagram.size()),
+                       Poco::Net::SocketAddress("255.255.255.255", out.to.port()));
+    };
     char buffer[8192];
 
     while (!m_stop) {
@@ -115,25 +139,26 @@ void SimLocator::serve()
                 if (n >= 0) {
                     const QByteArray datagram(buffer, n);
                     const QList<Answer> answers = answer(datagram);
-                    m_simulator.log(QStringLiteral("locator: %1 from %2: %3 answer(s)")
+                    m_simulator.log(QStringLiteral("locator: %1 from %2: %3 answer(s)%4")
                                         .arg(QString::fromLatin1(datagram.left(80)),
                                              QString::fromStdString(sender.toString()))
-                                        .arg(answers.size()));
+                                        .arg(answers.size())
+                                        .arg(broadcast && !answers.isEmpty() ? QStringLiteral(" by broadcast") : QString()));
                     const auto now = Clock::now();
                     for (const Answer &a : answers) {
+                        const Outgoing out{sender, a.datagram, a.from};
                         if (a.delayMs > 0)
-                            pending.emplace(now + std::chrono::milliseconds(a.delayMs),
-                                            std::make_pair(sender, a.datagram));
+                            pending.emplace(now + std::chrono::milliseconds(a.delayMs), out);
                         else
-                            m_socket->sendTo(a.datagram.constData(), int(a.datagram.size()), sender);
+                            send(out);
                     }
                 }
             }
             const auto now = Clock::now();
             while (!pending.empty() && pending.begin()->first <= now) {
-                const auto &[to, datagram] = pending.begin()->second;
-                m_socket->sendTo(datagram.constData(), int(datagram.size()), to);
+                const Outgoing out = pending.begin()->second;
                 pending.erase(pending.begin());
+                send(out);
             }
         } catch (const Poco::Exception &e) {
             // A send to a vanished peer (ICMP unreachable) must not end the server.
@@ -160,7 +185,7 @@ QList<SimLocator::Answer> SimLocator::answerHello()
         if (fault && fault->kind == FaultKind::IgnoreUdp)
             continue;
         const int delay = fault && fault->kind == FaultKind::Delay ? fault->delayMs : 0;
-        answers.append({delay, ntmAnswer(gateway.snapshot())});
+        answers.append({delay, ntmAnswer(gateway.snapshot()), gateway.serveAddress()});
     }
     return answers;
 }
@@ -204,7 +229,7 @@ QList<SimLocator::Answer> SimLocator::answerConfig(const QByteArray &datagram)
                 state.hostName = hostName;
         });
     }
-    return {{delay, listText(accepted ? "ACK" : "NAK", {mac})}};
+    return {{delay, listText(accepted ? "ACK" : "NAK", {mac}), gateway->serveAddress()}};
 }
 
 } // namespace sim

@@ -21,7 +21,9 @@ class Simulator;
 
 // UDP locator: HELLO and CONFIG datagrams for every gateway.
 // One socket on the simulator's UDP address, served by one thread. Answers go back to
-// the sender's address and port; a delayed answer (Delay fault) never holds up the others.
+// the sender's address and port, or (broadcastAnswers) to 255.255.255.255 at the sender's
+// port from the gateway's own address, as a gateway on another subnet answers. A delayed
+// answer (Delay fault) never holds up the others.
 class SimLocator
 {
 public:
@@ -38,6 +40,7 @@ public:
     {
         int delayMs = 0;
         QByteArray datagram;
+        QByteArray from; // the answering gateway's address
     };
     QList<Answer> answer(const QByteArray &datagram);
 

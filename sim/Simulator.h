@@ -58,6 +58,9 @@ public:
         bool serveHttp = true;
         bool serveFtp = true;
         bool verbose = false;                // one line per exchange on stdout
+        // The locator answers by broadcast (to 255.255.255.255, from the gateway's address),
+        // as a gateway on another subnet must. For a network namespace of one's own.
+        bool broadcastAnswers = false;
     };
 
     Simulator();

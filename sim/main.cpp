@@ -30,6 +30,9 @@ const char *const Usage =
     "                         misbehave: gateway G (number from 1, or its address) answers COMMAND\n"
     "                         (or * for all) with KIND: nak, wrong, http500, drop, delay (MS),\n"
     "                         ignore-udp. Repeatable.\n"
+    "  --broadcast-answers    the locator answers to 255.255.255.255 (from each gateway's own\n"
+    "                         address) as a gateway on another subnet does; loopback addresses\n"
+    "                         keep the answers on this machine\n"
     "  --verbose              one line per exchange on stdout\n"
     "  --help                 this text\n";
 
@@ -75,6 +78,8 @@ int main(int argc, char *argv[])
             return 0;
         } else if (arg == "--verbose" || arg == "-v") {
             options.verbose = true;
+        } else if (arg == "--broadcast-answers") {
+            options.broadcastAnswers = true;
         } else if (arg == "--gateways" && (v = value())) {
             gatewaysFile = QString::fromLocal8Bit(v);
         } else if (arg == "--first-address" && (v = value())) {

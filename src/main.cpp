@@ -1,5 +1,6 @@
 #include "app/ui/KovaIcons.h"
 #include "app/ui/Main.h"
+#include "app/ui/Program.h"
 #include "base/ui/WidgetPrompt.h"
 
 #include <QApplication>
@@ -11,11 +12,8 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Kova"));
-    // Lets Wayland and the task bar match the window to its installed kova.desktop entry.
-    QGuiApplication::setDesktopFileName(QStringLiteral("kova"));
-
     WidgetPrompt prompt;
+    KovaProgram::SetUpApplication(prompt);
     Prompt::install(&prompt);
 
     // The splash stays up for two seconds before anything else is built.
@@ -28,8 +26,6 @@ int main(int argc, char *argv[])
         QTimer::singleShot(2000, &wait, &QEventLoop::quit);
         wait.exec(QEventLoop::ExcludeUserInputEvents);
     }
-
-    QApplication::setApplicationDisplayName(QStringLiteral("Orvan Configuration Manager"));
 
     TMainForm mainForm;
     mainForm.CreateDialogs();

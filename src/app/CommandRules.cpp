@@ -15,8 +15,9 @@ TCommandStates ApplicationUpdate(const TMainState &s)
     TCommandStates out;
     auto set = [&out](const char *name, bool on) { out.enabled.insert(QString::fromLatin1(name), on); };
 
-    for (const char *name : {"ConfigurationGetFromOrvan", "WebSiteGetFromOrvan", "ToolsTagMonitor"})
-        set(name, s.connected);
+    set("ConfigurationGetFromOrvan", s.connected && s.configurationKindForConnected);
+    set("WebSiteGetFromOrvan", s.connected && s.webSiteKind);
+    set("ToolsTagMonitor", s.connected && s.tagMonitor);
     if (s.connected) {
         out.connectionText = deviceText(s.connectedName, s.connectedMac);
         out.statusConnection = QStringLiteral("Connected To: ") + out.connectionText;

@@ -13,6 +13,11 @@ struct TMainState
     bool connected = false;
     QByteArray connectedName; // DeviceName of the connected device
     QByteArray connectedMac;
+    // What the program has built so far: a command whose window does not exist yet is
+    // shown disabled rather than doing nothing.
+    bool configurationKindForConnected = false; // a configuration document of the connected device's family
+    bool webSiteKind = false;                   // the web site document
+    bool tagMonitor = false;                    // the tag monitor
 
     bool documentOpen = false;
     DocumentRole activeRole = DocumentRole::None;

@@ -100,17 +100,20 @@ bool SaveOptionsForm(const OptionsForm &form)
     // Validation has passed, so both ports read as integers.
     const int httpPort = IniStore::parseInteger(form.httpProxyPort).value_or(0);
     const int ftpPort = IniStore::parseInteger(form.ftpProxyPort).value_or(0);
-    return SetHTTPProxyEnabled(form.useHTTPProxy)
-           && SetHTTPProxyServer(form.httpProxy)
-           && SetHTTPProxyPort(httpPort)
-           && SetHTTPProxyAuth(form.httpAuthentication)
-           && SetHTTPProxyUserName(form.httpUserName)
-           && SetHTTPProxyPassword(form.httpPassword)
-           && SetFTPProxyEnabled(form.useFTPProxy)
-           && SetFTPProxyServer(form.ftpProxy)
-           && SetFTPProxyPort(ftpPort)
-           && SetFTPProxyMethod(form.ftpMethod)
-           && SetFTPProxyAuth(form.firewallLogon)
-           && SetFTPProxyUserName(form.ftpUserName)
-           && SetFTPProxyPassword(form.ftpPassword);
+    // One replace of the file for the whole dialog: a failure leaves every old value.
+    KovaOptions::Batch batch;
+    SetHTTPProxyEnabled(form.useHTTPProxy);
+    SetHTTPProxyServer(form.httpProxy);
+    SetHTTPProxyPort(httpPort);
+    SetHTTPProxyAuth(form.httpAuthentication);
+    SetHTTPProxyUserName(form.httpUserName);
+    SetHTTPProxyPassword(form.httpPassword);
+    SetFTPProxyEnabled(form.useFTPProxy);
+    SetFTPProxyServer(form.ftpProxy);
+    SetFTPProxyPort(ftpPort);
+    SetFTPProxyMethod(form.ftpMethod);
+    SetFTPProxyAuth(form.firewallLogon);
+    SetFTPProxyUserName(form.ftpUserName);
+    SetFTPProxyPassword(form.ftpPassword);
+    return batch.commit();
 }

@@ -56,6 +56,6 @@ struct OptionsFailure
 // The checks in order; the first that fails.
 std::optional<OptionsFailure> ValidateOptions(const OptionsForm &form);
 
-// Writes every setting in the dialog's order. False (and KovaOptions::lastError()) when
-// the file could not be written.
+// Writes every setting in the dialog's order, in one replace of the file. False (and
+// KovaOptions::lastError()) when the file could not be written; it then holds the old values.
 bool SaveOptionsForm(const OptionsForm &form);

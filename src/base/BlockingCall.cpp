@@ -8,6 +8,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -19,10 +20,11 @@ int g_depth = 0;
 // much as a loopback exchange, and exchanges come in runs (a configuration transfer is
 // some 140 requests in a row).
 
-// One call in flight. The caller owns it; the worker's last touch is complete().
+// One call in flight, shared by the caller and the thread that runs it, so neither can
+// outlive what the other still touches.
 struct Task
 {
-    enum State { Running = 0, Finished = 1, CallerWaits = 2 };
+    enum State { Running = 0, Finished = 1 };
 
     explicit Task(const std::function<void()> &c) : call(c) {}
 
@@ -36,14 +38,43 @@ struct Task
     }
     void complete()
     {
-        // The loop pointer is read only when the caller sits in it, so it is still alive.
-        if (state.exchange(Finished, std::memory_order_acq_rel) == CallerWaits)
+        std::lock_guard lock(mutex);
+        state.store(Finished, std::memory_order_release);
+        // The loop is set only while the caller sits in it; a quit posted to a loop that
+        // is destroyed meanwhile is dropped with it.
+        if (loop)
             QMetaObject::invokeMethod(loop, &QEventLoop::quit, Qt::QueuedConnection);
+        finished.notify_all();
+    }
+    bool isFinished() const { return state.load(std::memory_order_acquire) == Finished; }
+
+    // Runs the caller's event loop until the call ends. The loop also ends when the
+    // application quits (every loop of the thread ends at once, and new ones return at
+    // once); the caller's locals are still in use by the call, so it then waits without
+    // a loop until the call is over, which its own time-out bounds.
+    void wait()
+    {
+        {
+            QEventLoop local;
+            {
+                std::lock_guard lock(mutex);
+                if (isFinished())
+                    return;
+                loop = &local;
+            }
+            local.exec();
+            std::lock_guard lock(mutex);
+            loop = nullptr;
+        }
+        std::unique_lock lock(mutex);
+        finished.wait(lock, [this] { return isFinished(); });
     }
 
-    const std::function<void()> &call;
+    const std::function<void()> &call; // lives in the caller's frame, which waits for the call
     std::exception_ptr failure;
     std::atomic_int state = Running;
+    std::mutex mutex;
+    std::condition_variable finished;
     QEventLoop *loop = nullptr;
 };
 
@@ -62,7 +93,7 @@ public:
     }
 
     // False when the worker is running another call (a nested one).
-    bool tryStart(Task *task)
+    bool tryStart(const std::shared_ptr<Task> &task)
     {
         {
             std::lock_guard lock(m_mutex);
@@ -83,7 +114,7 @@ private:
             m_wake.wait(lock, [this] { return m_pending.load(std::memory_order_acquire) || m_stop; });
             if (m_stop)
                 return;
-            Task *task = m_task;
+            const std::shared_ptr<Task> task = m_task;
             m_pending.store(false, std::memory_order_relaxed);
             lock.unlock();
             task->run();
@@ -98,7 +129,7 @@ private:
     std::condition_variable m_wake;
     std::atomic_bool m_pending = false;
     bool m_stop = false;
-    Task *m_task = nullptr;
+    std::shared_ptr<Task> m_task;
     std::thread m_thread;
 };
 
@@ -129,26 +160,20 @@ void runBlocking(const std::function<void()> &call)
         call();
         return;
     }
-    Task task(call);
+    const auto task = std::make_shared<Task>(call);
     ++g_depth;
-    if (!callWorker().tryStart(&task)) {
-        spareWorkers().start([&task] {
-            task.run();
-            task.complete();
+    if (!callWorker().tryStart(task)) {
+        spareWorkers().start([task] {
+            task->run();
+            task->complete();
         });
     }
-
     // A call that ends before the caller gets here needs no event loop at all.
-    if (task.state.load(std::memory_order_acquire) != Task::Finished) {
-        QEventLoop loop;
-        task.loop = &loop;
-        int expected = Task::Running;
-        if (task.state.compare_exchange_strong(expected, Task::CallerWaits, std::memory_order_acq_rel))
-            loop.exec(); // returns on the quit that complete() posts
-    }
+    if (!task->isFinished())
+        task->wait();
     --g_depth;
-    if (task.failure)
-        std::rethrow_exception(task.failure);
+    if (task->failure)
+        std::rethrow_exception(task->failure);
 }
 
 bool blockingCallInProgress()

@@ -145,6 +145,8 @@ QByteArray formatFloat(double value)
         return "NANE0";
     if (std::isinf(value))
         return value < 0 ? "-INFE0" : "INFE0";
+    if (value == 0)
+        value = 0; // zero has no sign on the wire: -0.0 would print "-0.00000000E0"
 
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 8);
@@ -202,7 +204,9 @@ QDateTime parseDateTime(const QByteArray &text, const QDateTime &defaultValue)
     const int hour = field(8, 2), minute = field(10, 2), second = field(12, 2);
     if (!date.isValid() || !QTime::isValid(hour, minute, second, 0))
         return defaultValue;
-    return QDateTime(date, QTime(hour, minute, second));
+    // A wall time that local time skips (the hour lost to daylight saving) is no date-time.
+    const QDateTime result(date, QTime(hour, minute, second));
+    return result.isValid() ? result : defaultValue;
 }
 
 } // namespace ZPack

@@ -46,7 +46,7 @@ bool IniStore::bind(const QString &path, bool loadFile)
 
 bool IniStore::load()
 {
-    m_sections.clear();
+    clear();
     m_error.clear();
     QFile file(m_path);
     if (!file.exists())
@@ -61,9 +61,10 @@ bool IniStore::load()
 
 void IniStore::parse(const QByteArray &text)
 {
-    m_sections.clear();
+    clear();
     Section *current = nullptr;
-    qsizetype pos = 0;
+    // Editors that save UTF-8 may put a byte-order mark first; it would hide the first section.
+    qsizetype pos = text.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     while (pos < text.size()) {
         qsizetype end = pos;
         while (end < text.size() && text[end] != '\r' && text[end] != '\n')
@@ -89,8 +90,10 @@ void IniStore::parse(const QByteArray &text)
             }
             continue;
         }
-        if (!current)
-            continue; // lines before the first section belong nowhere
+        if (!current) {
+            m_leading.append(line); // belongs to no section, but is not the program's to drop
+            continue;
+        }
         Line entry;
         const qsizetype eq = line.indexOf('=');
         if (eq < 0) {
@@ -107,6 +110,10 @@ void IniStore::parse(const QByteArray &text)
 QByteArray IniStore::serialize() const
 {
     QByteArray out;
+    for (const QByteArray &line : m_leading)
+        out += line + "\r\n";
+    if (!m_leading.isEmpty())
+        out += "\r\n";
     for (const Section &section : m_sections) {
         out += '[' + section.name + "]\r\n";
         for (const Line &line : section.lines) {
@@ -127,6 +134,12 @@ bool IniStore::write()
     // Unbuffered: a buffered write that fails at flush time can go unnoticed by commit().
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         m_error = file.errorString();
+        return false;
+    }
+    // Set before anything is written, so the content is never readable beyond the mode.
+    if (m_permissions && !file.setPermissions(*m_permissions)) {
+        m_error = file.errorString();
+        file.cancelWriting();
         return false;
     }
     const QByteArray text = serialize();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFileDevice>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -9,8 +10,9 @@
 
 // An INI file held in memory: sections in the order first created, keys in the order
 // first written, values replaced in place. Names match without regard to letter case.
-// Sections and keys the program does not know survive a load followed by a write.
-// The file is 8-bit text; QString values cross the boundary as Latin-1.
+// Sections and keys the program does not know survive a load followed by a write, and so
+// do lines before the first section. Comment lines are dropped. A leading UTF-8 byte-order
+// mark is skipped. The file is 8-bit text; QString values cross the boundary as Latin-1.
 class IniStore
 {
 public:
@@ -35,6 +37,9 @@ public:
     // write leaves the old file whole. On failure errorString() says why.
     bool write();
     QString errorString() const { return m_error; }
+    // The mode every write gives the file, whatever it had. Unset (the default), a new file
+    // gets the usual mode and a replaced one keeps its own.
+    void setFilePermissions(std::optional<QFileDevice::Permissions> permissions) { m_permissions = permissions; }
 
     bool hasSection(const QString &section) const;
     bool hasKey(const QString &section, const QString &key) const;
@@ -56,7 +61,11 @@ public:
 
     void eraseSection(const QString &section);
     void eraseKey(const QString &section, const QString &key);
-    void clear() { m_sections.clear(); }
+    void clear()
+    {
+        m_leading.clear();
+        m_sections.clear();
+    }
 
     // An optional sign and decimal digits that fit in 32 bits; nothing else.
     static std::optional<qint32> parseInteger(const QString &text);
@@ -82,6 +91,8 @@ private:
 
     QString m_path;
     QString m_error;
+    std::optional<QFileDevice::Permissions> m_permissions;
+    QList<QByteArray> m_leading; // lines before the first section, as they were
     QList<Section> m_sections;
     mutable qsizetype m_lastSection = 0; // where findSection last found a name
 };

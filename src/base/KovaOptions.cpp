@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <optional>
+
 #include <unistd.h>
 
 namespace {
@@ -19,6 +21,9 @@ const QString kFtp = QStringLiteral("PROXYFTP");
 
 QString g_overridePath;
 QString g_lastError;
+// The open batch's settings, and whether a setter changed them.
+std::optional<IniStore> g_batch;
+bool g_batchChanged = false;
 
 QString programDir()
 {
@@ -30,11 +35,10 @@ QString userConfigDir()
     return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
 }
 
-// Loads the settings. When they live in the user's folder and no file is there yet, a
-// kova.ini that was put beside an installed program serves as the starting point.
-IniStore openStore()
+IniStore loadStore()
 {
     IniStore store(KovaOptions::iniPath());
+    store.setFilePermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     if (g_overridePath.isEmpty() && !QFile::exists(store.path())) {
         const QString beside = QDir(programDir()).filePath(kFileName);
         if (beside != store.path() && QFile::exists(beside)) {
@@ -43,6 +47,14 @@ IniStore openStore()
         }
     }
     return store;
+}
+
+// Loads the settings, or the open batch's. When they live in the user's folder and no
+// file is there yet, a kova.ini that was put beside an installed program serves as the
+// starting point.
+IniStore openStore()
+{
+    return g_batch ? *g_batch : loadStore();
 }
 
 bool save(IniStore &store)
@@ -62,6 +74,13 @@ bool save(IniStore &store)
 
 bool setString(const QString &section, const QString &key, const QString &value)
 {
+    if (g_batch) {
+        if (g_batch->value(section, key) != value) {
+            g_batch->writeString(section, key, value);
+            g_batchChanged = true;
+        }
+        return true;
+    }
     IniStore store = openStore();
     if (store.value(section, key) == value)
         return true;
@@ -162,6 +181,29 @@ void setIniPath(const QString &path)
 QString lastError()
 {
     return g_lastError;
+}
+
+Batch::Batch()
+{
+    Q_ASSERT(!g_batch);
+    g_batch = loadStore();
+    g_batchChanged = false;
+}
+
+Batch::~Batch()
+{
+    if (m_open)
+        g_batch.reset();
+}
+
+bool Batch::commit()
+{
+    if (!m_open)
+        return true;
+    m_open = false;
+    IniStore store = std::move(*g_batch);
+    g_batch.reset();
+    return !g_batchChanged || save(store);
 }
 
 } // namespace KovaOptions

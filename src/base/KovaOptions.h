@@ -5,9 +5,11 @@
 
 // Kova's own settings: the proxy servers used to reach remote gateways, kept in kova.ini.
 // Each accessor opens the file, reads or writes its one key, writes the file back at once
-// when it changed something, and lets it go. A missing file reads as every default.
-// The setters return false when the file could not be written; KovaOptions::lastError()
-// then says why, and the old file is left whole.
+// when it changed something, and lets it go (inside a KovaOptions::Batch, the writes wait
+// for its commit). A missing file reads as every default. The setters return false when
+// the file could not be written; KovaOptions::lastError() then says why, and the old file
+// is left whole. The file holds proxy credentials, so it is written readable by its owner
+// only (mode 0600), on every replace.
 
 bool GetHTTPProxyEnabled();
 bool SetHTTPProxyEnabled(bool value);
@@ -59,7 +61,26 @@ QString resolveIniPath(const QString &programDir, const QString &userConfigDir);
 // Tests point the accessors at a file of their own; an empty path restores the rule.
 void setIniPath(const QString &path);
 
-// Why the last failed setter could not write the file.
+// Why the last failed setter (or commit) could not write the file.
 QString lastError();
+
+// Several settings changed as one: while a batch is open the setters change the settings
+// in memory (and the getters read them there); commit() replaces the file once, so a
+// failure leaves the old file whole rather than a mix of old and new keys. Destroyed
+// without a commit, the changes are dropped. One batch at a time.
+class Batch
+{
+public:
+    Batch();
+    ~Batch();
+    Batch(const Batch &) = delete;
+    Batch &operator=(const Batch &) = delete;
+
+    // True when the file holds every change (or nothing changed). Ends the batch.
+    bool commit();
+
+private:
+    bool m_open = true;
+};
 
 } // namespace KovaOptions

@@ -1,5 +1,6 @@
 #include "base/Prompt.h"
 
+#include <QRegularExpression>
 #include <QTextStream>
 
 namespace {
@@ -40,11 +41,17 @@ void Prompt::install(Prompt *prompt)
 
 QString Prompt::qtFilter(const QString &filter)
 {
+    // "*.*" means every file to the windows these filters were written for; to Qt on Linux
+    // it means names with a dot, which hides "robots" or "Makefile".
+    const auto everyFile = [](QString text) {
+        static const QRegularExpression dotStar(QStringLiteral("(^|[\\s(;])\\*\\.\\*(?=$|[\\s);])"));
+        return text.replace(dotStar, QStringLiteral("\\1*"));
+    };
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList entries;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
-        QString description = parts.at(i);
-        const QString patterns = QString(parts.at(i + 1)).replace(QLatin1Char(';'), QLatin1Char(' '));
+        QString description = everyFile(parts.at(i));
+        const QString patterns = everyFile(QString(parts.at(i + 1)).replace(QLatin1Char(';'), QLatin1Char(' ')));
         // Descriptions already naming their patterns ("HTML Files (*.html)") are kept as they are.
         if (!description.contains(QLatin1Char('(')))
             description += QStringLiteral(" (%1)").arg(patterns);

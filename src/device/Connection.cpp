@@ -4,20 +4,28 @@
 #include "base/DscPkt.h"
 #include "device/HttpChannel.h"
 
+#include <QScopedValueRollback>
+
 bool TDeviceConnection::ConnectToDevice(const TDeviceData &device)
 {
+    // One log-in at a time: a second one started while the first waits for its reply
+    // would leave the first one's answer applied to the second device.
+    if (m_connecting)
+        return false;
+    const QScopedValueRollback connecting(m_connecting, true);
     const std::optional<QByteArray> typed = askPassword ? askPassword() : std::nullopt;
     if (!typed)
         return false;
 
-    m_device = device;
-    m_device.UserName = "admin";
-    m_device.FullConfig = device.DeviceName.contains("Orvan");
+    // The connected device changes only once the gateway has accepted the password.
+    TDeviceData candidate = device;
+    candidate.UserName = "admin";
+    candidate.FullConfig = device.DeviceName.contains("Orvan");
 
     TPacket request;
     request.NewCommand("GETADMIN");
     TPacket reply;
-    if (!m_channel.SendHTTPAdminServer(QStringLiteral("Connecting..."), m_device.IPAddress, m_device.RemoteHost,
+    if (!m_channel.SendHTTPAdminServer(QStringLiteral("Connecting..."), candidate.IPAddress, candidate.RemoteHost,
                                        request, reply)) {
         Prompt::instance().error(QStringLiteral("Unable to connect to Device."));
         return false;
@@ -28,9 +36,10 @@ bool TDeviceConnection::ConnectToDevice(const TDeviceData &device)
         Prompt::instance().error(QStringLiteral("Unable to connect to Device. Wrong Password."));
         return false;
     }
-    const QString name = QString::fromLatin1(m_device.DeviceName + "/" + m_device.MAC);
+    const QString name = QString::fromLatin1(candidate.DeviceName + "/" + candidate.MAC);
     Prompt::instance().information(QStringLiteral("Succesfully Connected to %1.").arg(name));
-    m_device.Password = *typed;
+    candidate.Password = *typed;
+    m_device = candidate;
     m_connected = true;
     if (!IsFirmwareCompatible(m_device.Version, m_device.ProtocolFamily) && showIncompatibleFirmware)
         showIncompatibleFirmware(m_device, GetFirmwareBounds(m_device.ProtocolFamily));

@@ -22,8 +22,10 @@ public:
     std::function<void(const TDeviceData &device, const FirmwareBounds &bounds)> showIncompatibleFirmware;
 
     // Asks the password, checks it against the gateway's GETADMIN reply and connects.
+    // False at once while another connection attempt runs.
     bool ConnectToDevice(const TDeviceData &device);
     void Disconnect() { m_connected = false; }
+    bool Connecting() const { return m_connecting; }
 
     bool Connected() const { return m_connected; }
     const TDeviceData &ConnectedDevice() const { return m_device; }
@@ -31,5 +33,6 @@ public:
 private:
     THttpChannel &m_channel;
     bool m_connected = false;
+    bool m_connecting = false;
     TDeviceData m_device;
 };

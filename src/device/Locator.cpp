@@ -3,13 +3,30 @@
 #include "base/DscPkt.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QNetworkInterface>
+#include <QRegularExpression>
+#include <QTimer>
 #include <QUdpSocket>
 
 #include <sys/socket.h>
 
 #include <algorithm>
 #include <limits>
+
+QString LocatorText::noPermission(quint16 port, const QString &program)
+{
+    // The command is copied into a shell: a path with blanks or the like goes in quotes.
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_./+-]+$"));
+    const QString path = plain.match(program).hasMatch()
+        ? program
+        : QLatin1Char('\'') + QString(program).replace(QLatin1Char('\''), QStringLiteral("'\\''")) + QLatin1Char('\'');
+    return QStringLiteral("Kova is not allowed to use UDP port %1, which the search for devices needs.\r\n"
+                          "Ports below 1024 need the capability cap_net_bind_service. Grant it to Kova once with:"
+                          "\r\n\r\nsudo setcap cap_net_bind_service=+ep %2")
+        .arg(port)
+        .arg(path);
+}
 
 TDeviceData GetDeviceData(const QByteArray &text)
 {
@@ -41,6 +58,7 @@ void TLocatorState::Start(quint8 action, const QByteArray &mac)
     m_action = action;
     m_expectedMac = action == Config ? mac : QByteArray();
     m_configSuccess = false;
+    m_configAnswered = false;
 }
 
 std::optional<TDeviceData> TLocatorState::HandleDatagram(const QByteArray &datagram)
@@ -50,10 +68,13 @@ std::optional<TDeviceData> TLocatorState::HandleDatagram(const QByteArray &datag
             return GetDeviceData(datagram);
     } else if (m_action == Config) {
         // NAK is tested first; the last matching answer within the wait decides.
-        if (ListStartsWith("NAK", datagram) && GetListItem(datagram, 1) == m_expectedMac)
+        if (ListStartsWith("NAK", datagram) && GetListItem(datagram, 1) == m_expectedMac) {
             m_configSuccess = false;
-        else if (ListStartsWith("ACK", datagram) && GetListItem(datagram, 1) == m_expectedMac)
+            m_configAnswered = true;
+        } else if (ListStartsWith("ACK", datagram) && GetListItem(datagram, 1) == m_expectedMac) {
             m_configSuccess = true;
+            m_configAnswered = true;
+        }
     }
     return std::nullopt;
 }
@@ -72,6 +93,7 @@ void TLocatorState::Reset()
     m_action = Idle;
     m_expectedMac.clear();
     m_configSuccess = false;
+    m_configAnswered = false;
 }
 
 QList<QHostAddress> LocatorBindAddresses(const QList<QHostAddress> &localAddresses,
@@ -92,33 +114,49 @@ QList<QHostAddress> LocatorBindAddresses(const QList<QHostAddress> &localAddress
 }
 
 // Lives in the locator's listener thread: owns the sockets, binds them, sends through
-// the first, and reads every datagram as soon as it arrives.
+// the first, and reads every datagram as soon as it arrives. Besides one binding per
+// local address there is one on the wildcard address: a socket bound to one address
+// never receives a datagram sent to 255.255.255.255, which is how a gateway on another
+// subnet answers. Linux hands a unicast datagram to the one best-matching socket and a
+// broadcast to the wildcard one, so no answer arrives twice.
 class LocatorListener : public QObject
 {
     Q_OBJECT
 
 public:
-    LocatorListener(quint16 port, const QList<QHostAddress> &addresses)
-        : m_port(port), m_addresses(addresses), m_sockets(addresses.size(), nullptr)
+    explicit LocatorListener(quint16 port) : m_port(port) {}
+
+    // The local addresses to bind, in binding order; bindings of addresses no longer
+    // listed are closed.
+    void setAddresses(const QList<QHostAddress> &addresses)
     {
+        std::vector<QUdpSocket *> sockets(addresses.size(), nullptr);
+        for (qsizetype i = 0; i < m_addresses.size(); ++i) {
+            const qsizetype keep = addresses.indexOf(m_addresses.at(i));
+            if (keep >= 0)
+                sockets[keep] = m_sockets[i];
+            else
+                delete m_sockets[i];
+        }
+        m_addresses = addresses;
+        m_sockets = std::move(sockets);
     }
 
-    // Binds every address not bound yet. True when the first binding is bound.
+    // Binds every address not bound yet, and the wildcard address. True when the first
+    // binding is bound; otherwise firstFailure() says why.
     bool openAll()
     {
+        m_firstFailure = LocatorFailure::None;
         for (qsizetype i = 0; i < m_addresses.size(); ++i) {
             if (m_sockets[i])
                 continue;
-            auto *socket = new QUdpSocket(this);
-            if (!socket->bind(m_addresses.at(i), m_port,
-                              QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint)) {
-                delete socket;
-                continue;
-            }
-            growReceiveBuffer(socket);
-            connect(socket, &QUdpSocket::readyRead, this, [this, socket] { drain(socket); });
-            m_sockets[i] = socket;
+            m_sockets[i] = open(m_addresses.at(i), i == 0 ? &m_firstFailure : nullptr);
         }
+        // The wildcard binding only adds broadcast answers; the search goes on without it.
+        if (!m_wildcard)
+            m_wildcard = open(QHostAddress(QHostAddress::AnyIPv4), nullptr);
+        if (m_sockets.empty() && m_firstFailure == LocatorFailure::None)
+            m_firstFailure = LocatorFailure::Other;
         return !m_sockets.empty() && m_sockets.front();
     }
 
@@ -126,15 +164,17 @@ public:
     {
         if (!openAll())
             return false;
-        return m_sockets.front()->writeDatagram(text, to, port) == text.size();
+        if (m_sockets.front()->writeDatagram(text, to, port) == text.size())
+            return true;
+        m_firstFailure = LocatorFailure::Other;
+        return false;
     }
+    LocatorFailure firstFailure() const { return m_firstFailure; }
 
     void drainAll()
     {
-        for (QUdpSocket *socket : m_sockets) {
-            if (socket)
-                drain(socket);
-        }
+        for (QUdpSocket *socket : sockets())
+            drain(socket);
     }
 
     void closeAll()
@@ -143,6 +183,8 @@ public:
             delete socket;
             socket = nullptr;
         }
+        delete m_wildcard;
+        m_wildcard = nullptr;
     }
 
     QList<QHostAddress> bound() const
@@ -152,6 +194,8 @@ public:
             if (m_sockets[i])
                 result << m_addresses.at(i);
         }
+        if (m_wildcard)
+            result << QHostAddress(QHostAddress::AnyIPv4);
         return result;
     }
 
@@ -159,9 +203,7 @@ public:
     {
         int smallest = std::numeric_limits<int>::max();
         bool any = false;
-        for (QUdpSocket *socket : m_sockets) {
-            if (!socket)
-                continue;
+        for (QUdpSocket *socket : sockets()) {
             int size = 0;
             socklen_t length = sizeof size;
             if (::getsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_RCVBUF, &size, &length) == 0) {
@@ -176,6 +218,43 @@ signals:
     void datagram(const QByteArray &datagram);
 
 private:
+    QUdpSocket *open(const QHostAddress &address, LocatorFailure *failure)
+    {
+        auto *socket = new QUdpSocket(this);
+        if (!socket->bind(address, m_port, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint)) {
+            if (failure) {
+                switch (socket->error()) {
+                case QAbstractSocket::SocketAccessError:
+                    *failure = LocatorFailure::NoPermission;
+                    break;
+                case QAbstractSocket::AddressInUseError:
+                    *failure = LocatorFailure::PortInUse;
+                    break;
+                default:
+                    *failure = LocatorFailure::Other;
+                    break;
+                }
+            }
+            delete socket;
+            return nullptr;
+        }
+        growReceiveBuffer(socket);
+        connect(socket, &QUdpSocket::readyRead, this, [this, socket] { drain(socket); });
+        return socket;
+    }
+
+    QList<QUdpSocket *> sockets() const
+    {
+        QList<QUdpSocket *> result;
+        for (QUdpSocket *socket : m_sockets) {
+            if (socket)
+                result << socket;
+        }
+        if (m_wildcard)
+            result << m_wildcard;
+        return result;
+    }
+
     void drain(QUdpSocket *socket)
     {
         char buffer[TDeviceLocator::DatagramBufferBytes];
@@ -204,6 +283,8 @@ private:
     quint16 m_port;
     QList<QHostAddress> m_addresses;
     std::vector<QUdpSocket *> m_sockets; // index-aligned with m_addresses; null while unbound
+    QUdpSocket *m_wildcard = nullptr;
+    LocatorFailure m_firstFailure = LocatorFailure::None;
 };
 
 TDeviceLocator::TDeviceLocator(quint16 port, const QHostAddress &broadcast, QObject *parent)
@@ -229,24 +310,38 @@ void TDeviceLocator::setLocalAddresses(const QList<QHostAddress> &addresses)
 
 void TDeviceLocator::SetUpSockets()
 {
+    m_addresses = currentAddresses();
     if (m_listener)
         return;
-    m_addresses = LocatorBindAddresses(m_localOverride ? *m_localOverride : QNetworkInterface::allAddresses(),
-                                       m_broadcast);
-    m_listener = std::make_unique<LocatorListener>(m_port, m_addresses);
+    m_listener = std::make_unique<LocatorListener>(m_port);
     m_listener->moveToThread(&m_thread);
     // Queued across the threads: each datagram reaches the user-interface thread in order.
     connect(m_listener.get(), &LocatorListener::datagram, this, &TDeviceLocator::datagramReceived);
     m_thread.start();
 }
 
+QList<QHostAddress> TDeviceLocator::currentAddresses() const
+{
+    return LocatorBindAddresses(m_localOverride ? *m_localOverride : QNetworkInterface::allAddresses(), m_broadcast);
+}
+
 bool TDeviceLocator::SendUDPPacket(const QByteArray &text)
 {
     SetUpSockets();
+    // The machine's addresses are taken afresh: a network that came up after the program
+    // started is searched too.
+    const QList<QHostAddress> addresses = m_addresses;
     bool sent = false;
+    LocatorFailure failure = LocatorFailure::None;
     QMetaObject::invokeMethod(
-        m_listener.get(), [&] { sent = m_listener->send(text, m_broadcast, m_port); },
+        m_listener.get(),
+        [&] {
+            m_listener->setAddresses(addresses);
+            sent = m_listener->send(text, m_broadcast, m_port);
+            failure = m_listener->firstFailure();
+        },
         Qt::BlockingQueuedConnection);
+    m_lastFailure = sent ? LocatorFailure::None : failure;
     return sent;
 }
 
@@ -277,6 +372,27 @@ int TDeviceLocator::receiveBufferSize() const
                                   Qt::BlockingQueuedConnection);
     }
     return size;
+}
+
+ConfigAnswer SendConfigList(TDeviceLocator &locator, const QByteArray &list, const QByteArray &mac, int waitMs)
+{
+    TLocatorState state;
+    state.Start(TLocatorState::Config, mac);
+    // Judged as they arrive; the wait ends by time alone, as the window's does.
+    QObject context;
+    QObject::connect(&locator, &TDeviceLocator::datagramReceived, &context,
+                     [&state](const QByteArray &datagram) { state.HandleDatagram(datagram); });
+    if (!locator.SendUDPPacket(list))
+        return ConfigAnswer::NotSent;
+    QEventLoop loop;
+    QTimer::singleShot(waitMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    // Answers that reached the machine within the wait count, as in the window's wait.
+    locator.deliverPending();
+    const bool answered = state.ConfigAnswered();
+    if (state.Finish() == TLocatorState::Verdict::Configured)
+        return ConfigAnswer::Accepted;
+    return answered ? ConfigAnswer::Refused : ConfigAnswer::Silent;
 }
 
 #include "Locator.moc"

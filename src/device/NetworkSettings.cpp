@@ -17,7 +17,8 @@ NetworkCheck IsValidNetwork(const TNetworkSettings &s, bool fullyConfigurable)
         return {};
     if (!IPAddress::isValid(s.IPAddress))
         return {NetworkField::IPAddress, QStringLiteral("Not valid IP Address.")};
-    if (s.SNMP && !IPAddress::isValid(s.Manager))
+    // SNMP is set over HTTP only; the CONFIG message of the other gateways carries none.
+    if (fullyConfigurable && s.SNMP && !IPAddress::isValid(s.Manager))
         return {NetworkField::Manager, QStringLiteral("Not valid Manager IP Address.")};
     if (s.Gateway != IPAddress::Any && !IPAddress::isValid(s.Gateway))
         return {NetworkField::Gateway, QStringLiteral("Not valid Gateway Address.")};

@@ -33,8 +33,8 @@ struct NetworkCheck
     bool ok() const { return field == NetworkField::None; }
 };
 
-// With DHCP on everything passes; the netmask is never checked; DNS only for gateways
-// configured over HTTP.
+// With DHCP on everything passes; the netmask is never checked; SNMP and DNS only for
+// gateways configured over HTTP.
 NetworkCheck IsValidNetwork(const TNetworkSettings &settings, bool fullyConfigurable);
 
 // Reads a NETWORK reply into the settings (defaults as the gateway omits keys).

@@ -65,6 +65,8 @@ TScanTick TMonitorScan::Tick()
 {
     TScanTick tick;
     tick.Time = QDateTime::currentDateTime();
+    tick.TagName = m_tagName;
+    tick.ValueKind = m_kind;
     tick.Phase = m_phase;
     const quint64 generation = m_generation;
     switch (m_phase) {

@@ -30,6 +30,8 @@ enum class TScanCommand { None, Write, Acknowledge };
 struct TScanTick
 {
     QDateTime Time;          // when the tick began
+    QByteArray TagName;      // the watched tag, as the gateway names it
+    quint8 ValueKind = KindInteger;
     int Phase = 0;           // 0 value, 1 mailbox, 2 commands
     TScanCommand Command = TScanCommand::None; // phase 2: what went out
     bool Answered = false;   // the request got the reply it expects (phase 2: no NAK)

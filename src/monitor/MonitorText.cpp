@@ -116,13 +116,18 @@ std::optional<TMailboxView> ReadMailbox(const TPacket &reply)
 
 QString TagValueText::Format(quint8 kind, double value)
 {
+    return Format(kind, value, QLocale());
+}
+
+QString TagValueText::Format(quint8 kind, double value, const QLocale &shownIn)
+{
     switch (kind) {
     case KindDigital:
         return value != 0 ? QStringLiteral("1") : QStringLiteral("0");
     case KindInteger:
         return QString::number(qint64(value));
     default: {
-        QLocale locale;
+        QLocale locale = shownIn;
         // Grouping would make "1234.5" read as "1,234.5", which the write dialog refuses.
         locale.setNumberOptions(QLocale::OmitGroupSeparator);
         return locale.toString(value, 'g', 15);

@@ -6,6 +6,7 @@
 
 #include <optional>
 
+class QLocale;
 class TPacket;
 
 // What the monitor's fields say: the status word, the mailbox, the monitor's own state, and
@@ -62,6 +63,8 @@ namespace TagValueText {
 // A value as shown: digital "1"/"0", integer in decimal, real in general form with up to 15
 // significant digits and the locale's decimal separator.
 QString Format(quint8 kind, double value);
+// The same in a given locale (a file meant for programs uses the C locale).
+QString Format(quint8 kind, double value, const QLocale &locale);
 // The text typed in the write dialog, by the tag's kind. Throws EConvertError.
 TWriteValue Parse(quint8 kind, const QString &text);
 // The write dialog's key filter: the characters that may be typed for a kind.

@@ -5,6 +5,12 @@
 #include <QSaveFile>
 #include <QtEndian>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 // Byte by byte: callers have checked the bounds, and this keeps the compiler's
@@ -204,13 +210,26 @@ bool TOrvanSite::AddFile(const QString &path)
         m_error = QStringLiteral("A web site image cannot hold more files.");
         return false;
     }
-    QFile file(path);
-    if (QFileInfo(path).size() > qint64(0xFFFFFFFFu) - 64) {
-        m_error = QStringLiteral("The file \"%1\" is too large.").arg(path);
+    // Opened without blocking and checked on the open descriptor: a FIFO or a device would
+    // pass the size check (size 0) and then block the window, or never end, when read.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        m_error = QStringLiteral("Cannot read \"%1\": %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
         return false;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
         m_error = QStringLiteral("Cannot read \"%1\": %2").arg(path, file.errorString());
+        return false;
+    }
+    struct stat info{};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        m_error = QStringLiteral("\"%1\" is not a regular file.").arg(path);
+        return false;
+    }
+    if (qint64(info.st_size) > qint64(0xFFFFFFFFu) - 64) {
+        m_error = QStringLiteral("The file \"%1\" is too large.").arg(path);
         return false;
     }
     const QByteArray content = file.readAll();

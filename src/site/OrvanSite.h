@@ -49,8 +49,8 @@ public:
     int IndexOf(const QByteArray &name) const; // first file of that name, or -1
 
     // Appends the file at path, last in the table and the data. False (image unchanged,
-    // error set) when the file cannot be read, its name is empty or longer than
-    // MaxNameBytes, or it is too large for the format.
+    // error set) when the file cannot be read or is not a regular file (a FIFO, a device,
+    // a folder), its name is empty or longer than MaxNameBytes, or it is too large for the format.
     bool AddFile(const QString &path);
     // Removes the first file of that name; nothing when there is none.
     void RemoveFile(const QByteArray &name);

@@ -54,6 +54,42 @@ private slots:
         QVERIFY(nestedTook >= 0);
         QVERIFY2(nestedTook < 300, qPrintable(QString::number(nestedTook)));
     }
+
+    // Quitting ends every event loop of the thread at once, the waiting ones included. The
+    // call still writes into its caller's locals, so runBlocking returns only after it.
+    void quitWhileACallRuns_data()
+    {
+        QTest::addColumn<bool>("nested");
+        QTest::newRow("on the kept worker") << false;
+        QTest::newRow("nested, on a spare worker") << true;
+    }
+
+    void quitWhileACallRuns()
+    {
+        QFETCH(bool, nested);
+        // Each call reports whether it had ended when runBlocking returned to it.
+        QList<bool> endedFirst;
+        const auto call = [&endedFirst](int ms) {
+            bool ended = false;
+            runBlocking([&ended, ms] {
+                QThread::msleep(ms);
+                ended = true;
+            });
+            endedFirst << ended;
+        };
+        QTimer::singleShot(0, [&] {
+            if (nested)
+                QTimer::singleShot(20, [&] { call(300); });
+            QTimer::singleShot(80, [] { QCoreApplication::exit(0); });
+            call(nested ? 150 : 300);
+        });
+        QCoreApplication::exec();
+        QCOMPARE(endedFirst, QList<bool>(nested ? 2 : 1, true));
+        QVERIFY(!blockingCallInProgress());
+        bool ran = false;
+        runBlocking([&] { ran = true; }); // and calls work as before
+        QVERIFY(ran);
+    }
 };
 
 KOVA_TEST(TestBlockingCall)

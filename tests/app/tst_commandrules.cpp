@@ -26,11 +26,19 @@ namespace {
 
 using Role = TMainState::DocumentRole;
 
+// Connected, in a program that has every document kind and the tag monitor.
 TMainState connectedTo(TMainState s)
 {
     s.connected = true;
     s.connectedName = "Orvan-MB-C";
     s.connectedMac = "00:1D:7A:00:00:01";
+    s.configurationKindForConnected = s.webSiteKind = s.tagMonitor = true;
+    return s;
+}
+
+TMainState without(TMainState s, bool TMainState::*built)
+{
+    s.*built = false;
     return s;
 }
 
@@ -78,6 +86,18 @@ void TestCommandRules::enabling_data()
         << documentCommands
                + QStringList{"WebSiteAddFile", "WebSiteSendToOrvan", "ConfigurationGetFromOrvan", "WebSiteGetFromOrvan",
                              "ToolsTagMonitor"};
+    // Until a kind or the monitor is built, its command stays disabled even while connected.
+    QTest::newRow("connected, no document kind for its family")
+        << without(connectedTo({}), &TMainState::configurationKindForConnected)
+        << QStringList{"WebSiteGetFromOrvan", "ToolsTagMonitor"};
+    QTest::newRow("connected, no web site document")
+        << without(connectedTo({}), &TMainState::webSiteKind) << QStringList{"ConfigurationGetFromOrvan", "ToolsTagMonitor"};
+    QTest::newRow("connected, no tag monitor")
+        << without(connectedTo({}), &TMainState::tagMonitor)
+        << QStringList{"ConfigurationGetFromOrvan", "WebSiteGetFromOrvan"};
+    TMainState built;
+    built.configurationKindForConnected = built.webSiteKind = built.tagMonitor = true;
+    QTest::newRow("everything built, not connected") << built << QStringList();
     // A document of no known kind gets only the file commands.
     QTest::newRow("other document, tags page claimed")
         << connectedTo(withDocument(Role::Other, true, true, true))

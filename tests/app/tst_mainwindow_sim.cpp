@@ -4,11 +4,14 @@
 #include "Simulator.h"
 #include "TestDocuments.h"
 #include "app/ui/Main.h"
+#include "base/ui/InfoMessage.h"
 #include "device/ui/DeviceList.h"
+#include "device/ui/EditIPAddr.h"
 #include "device/ui/Password.h"
 #include "device/ui/SearchRemote.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -36,12 +39,18 @@ private slots:
     void getFromOrvanMakesANewDocument();
     void remoteSearchAddsARow();
     void propertiesOfTheSelectedRow();
+    void secondConnectWhileTheFirstWaits();
+    void secondPropertiesWhileTheFirstReads();
+    void closingWhileARequestWaits_data();
+    void closingWhileARequestWaits();
 
 private:
     // Searches and selects the row of the gateway with this MAC.
     void searchAndSelect(const QByteArray &mac);
     // Triggers Connect, answering the password dialog with password (nullopt: Cancel).
     void connectWith(const std::optional<QString> &password);
+    // Answers every password dialog with "secret" while it lives; counts them.
+    struct PasswordAnswerer;
     QString statusConnection() const;
 
     static sim::GatewayState gateway(const QByteArray &model, const QByteArray &mac, const QByteArray &ip);
@@ -171,8 +180,19 @@ void TestMainWindowSim::connectAndDisconnect()
     QCOMPARE(connect->statusTip(), QStringLiteral("Disconnect from Orvan-MB-C/00:1D:7A:00:00:01"));
     QCOMPARE(m_form->windowTitle(), QStringLiteral("Kova - [] - Orvan-MB-C/00:1D:7A:00:00:01"));
     QCOMPARE(statusConnection(), QStringLiteral("Connected To: Orvan-MB-C/00:1D:7A:00:00:01"));
-    for (const char *name : {"ConfigurationGetFromOrvan", "WebSiteGetFromOrvan", "ToolsTagMonitor"})
+    for (const char *name : {"ConfigurationGetFromOrvan", "WebSiteGetFromOrvan"})
         QVERIFY2(m_form->action(QString::fromLatin1(name))->isEnabled(), name);
+    // Tag Monitor follows whether a monitor is plugged in (the program's is, by CreateDialogs),
+    // and hands it the connected device.
+    QAction *monitor = m_form->action(QStringLiteral("ToolsTagMonitor"));
+    QVERIFY(monitor->isEnabled());
+    m_form->SetTagMonitor({});
+    QTRY_VERIFY(!monitor->isEnabled());
+    QByteArray monitored;
+    m_form->SetTagMonitor([&](const TDeviceData &device) { monitored = device.MAC; });
+    QTRY_VERIFY(monitor->isEnabled());
+    monitor->trigger();
+    QCOMPARE(monitored, QByteArray("00:1D:7A:00:00:01"));
 
     // With no row selected the connection can still be ended.
     m_form->DeviceList()->clearSelection();
@@ -277,12 +297,15 @@ void TestMainWindowSim::getFromOrvanMakesANewDocument()
     QCOMPARE(site->calls.last(), QStringLiteral("SendToOrvan 00:1D:7A:00:00:01"));
     QCOMPARE(m_form->DocumentCounter(), 4);
 
-    // A Hostlink gateway has no document kind in this table: nothing is made.
+    // A Hostlink gateway has no document kind in this table: the command is off, and
+    // nothing is made.
     m_form->action(QStringLiteral("DevicesConnect"))->trigger();
     searchAndSelect("00:1D:7A:00:00:02");
     connectWith(QStringLiteral("secret"));
     QVERIFY(m_form->Connected());
-    m_form->action(QStringLiteral("ConfigurationGetFromOrvan"))->trigger();
+    QVERIFY(!m_form->action(QStringLiteral("ConfigurationGetFromOrvan"))->isEnabled());
+    QVERIFY(m_form->action(QStringLiteral("WebSiteGetFromOrvan"))->isEnabled());
+    m_form->ConfigurationGetFromOrvanExecute();
     QCOMPARE(m_form->Documents().size(), 3);
     QCOMPARE(m_form->DocumentCounter(), 4);
 }
@@ -333,6 +356,117 @@ void TestMainWindowSim::propertiesOfTheSelectedRow()
     QCOMPARE(device, QStringLiteral("Orvan-HL-C"));
     QCOMPARE(host, QStringLiteral("unit-02")); // read from the gateway over HTTP
     QVERIFY(m_prompt->log.isEmpty());
+}
+
+struct TestMainWindowSim::PasswordAnswerer
+{
+    explicit PasswordAnswerer(TMainForm &form)
+    {
+        QObject::connect(&poll, &QTimer::timeout, [this, &form] {
+            TfrmPassword *dialog = form.frmPassword();
+            if (!dialog || !dialog->isVisible())
+                return;
+            ++asked;
+            dialog->findChild<QLineEdit *>(QStringLiteral("txtPassword"))->setText(QStringLiteral("secret"));
+            dialog->findChild<QPushButton *>(QStringLiteral("btnOk"))->click();
+        });
+        poll.start(10);
+    }
+    QTimer poll;
+    int asked = 0;
+};
+
+// While A's log-in waits for its answer, the window takes no other device command: the
+// Information window is modal to the whole program, and a command that gets through
+// anyway (a shortcut, a script) is refused. So A's answer never connects B.
+void TestMainWindowSim::secondConnectWhileTheFirstWaits()
+{
+    m_sim->gateway(0).setFault("GETADMIN", {sim::FaultKind::Delay, 600});
+    searchAndSelect("00:1D:7A:00:00:01");
+    PasswordAnswerer answerer(*m_form);
+    QWidget *modalDuringWait = nullptr;
+    QTimer::singleShot(250, this, [&] {
+        modalDuringWait = QApplication::activeModalWidget();
+        searchAndSelect("00:1D:7A:00:00:02");
+        m_form->action(QStringLiteral("DevicesConnect"))->trigger();
+    });
+    m_form->action(QStringLiteral("DevicesConnect"))->trigger();
+    QCOMPARE(modalDuringWait, static_cast<QWidget *>(m_form->InfoMessage()));
+    QCOMPARE(answerer.asked, 1);
+    QVERIFY(m_form->Connected());
+    QCOMPARE(m_form->ConnectedDevice().MAC, QByteArray("00:1D:7A:00:00:01"));
+    QCOMPARE(m_prompt->texts(), QStringList{"Succesfully Connected to Orvan-MB-C/00:1D:7A:00:00:01."});
+    QVERIFY(m_form->action(QStringLiteral("DevicesConnect"))->isChecked());
+}
+
+// The same for Properties: B's opening would get A's network, and OK would write it into B.
+void TestMainWindowSim::secondPropertiesWhileTheFirstReads()
+{
+    m_sim->gateway(0).setFault("GETNET", {sim::FaultKind::Delay, 600});
+    searchAndSelect("00:1D:7A:00:00:01");
+    QStringList shown; // MAC and address of each opening
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, this, [&] {
+        auto *dialog = m_form->findChild<QDialog *>(QStringLiteral("frmProperties"));
+        if (!dialog || !dialog->isVisible() || QApplication::activeModalWidget() != dialog)
+            return;
+        shown << dialog->findChild<QLineEdit *>(QStringLiteral("stMAC"))->text() + QLatin1Char(' ')
+                     + dialog->findChild<TEditIPAddr *>(QStringLiteral("txtIPAddress"))->Text();
+        dialog->findChild<QPushButton *>(QStringLiteral("btnCancel"))->click();
+    });
+    poll.start(10);
+    QTimer::singleShot(250, this, [&] {
+        searchAndSelect("00:1D:7A:00:00:02");
+        m_form->action(QStringLiteral("DevicesProperties"))->trigger();
+    });
+    m_form->action(QStringLiteral("DevicesProperties"))->trigger();
+    QCOMPARE(shown, QStringList{"00:1D:7A:00:00:01 127.0.0.2"});
+    QVERIFY(m_prompt->log.isEmpty());
+}
+
+void TestMainWindowSim::closingWhileARequestWaits_data()
+{
+    QTest::addColumn<int>("how");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("the window is closed") << 0 << true;
+    QTest::newRow("the program is asked to quit") << 1 << true;
+    QTest::newRow("the program exits at once") << 2 << false;
+}
+
+// Every event loop ends when the program quits, the request's wait included; the request
+// still writes into its caller's locals. The close waits for the request (its answer is
+// applied), then happens; an exit that cannot be refused still lets the request end first.
+void TestMainWindowSim::closingWhileARequestWaits()
+{
+    QFETCH(int, how);
+    QFETCH(bool, closes);
+    m_sim->gateway(0).setFault("GETADMIN", {sim::FaultKind::Delay, 500});
+    searchAndSelect("00:1D:7A:00:00:01");
+    PasswordAnswerer answerer(*m_form);
+    bool visibleDuringWait = false;
+    bool connected = false;
+    bool visibleAtEnd = true;
+    QTimer::singleShot(0, this, [&] {
+        QTimer::singleShot(200, this, [&] {
+            if (how == 0)
+                m_form->close();
+            else if (how == 1)
+                QCoreApplication::quit();
+            else
+                QCoreApplication::exit(0);
+            visibleDuringWait = m_form->isVisible();
+        });
+        m_form->action(QStringLiteral("DevicesConnect"))->trigger();
+        connected = m_form->Connected();
+        QTest::qWait(100); // the close comes once the command is over
+        visibleAtEnd = m_form->isVisible();
+        QCoreApplication::exit(0);
+    });
+    QApplication::exec();
+    QVERIFY(visibleDuringWait);
+    QVERIFY(connected);
+    QCOMPARE(m_form->ConnectedDevice().MAC, QByteArray("00:1D:7A:00:00:01"));
+    QCOMPARE(visibleAtEnd, !closes);
 }
 
 KOVA_TEST(TestMainWindowSim)

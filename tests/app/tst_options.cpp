@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -276,6 +277,32 @@ private slots:
         button("btnCancel")->click();
         QCOMPARE(m_dialog->result(), int(QDialog::Rejected));
         QVERIFY(!QFile::exists(m_path));
+    }
+
+    // Each group's fields start at one edge, and a group is no taller than its fields.
+    void layout_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<QStringList>("fields");
+        QTest::newRow("HTTP") << 0 << "grpHTTPProxy"
+                              << QStringList{"txtHTTPProxy", "txtHTTPProxyPort", "txtHTTPUsername", "txtHTTPPassword"};
+        QTest::newRow("FTP") << 1 << "grpFTPProxy"
+                             << QStringList{"txtFTPProxy", "txtFTPProxyPort", "txtFTPUsername", "txtFTPPassword"};
+    }
+    void layout()
+    {
+        QFETCH(int, page);
+        QFETCH(QString, group);
+        QFETCH(QStringList, fields);
+        openDialog();
+        w<QTabWidget>("pgcOptions")->setCurrentIndex(page);
+        auto *box = m_dialog->findChild<QGroupBox *>(group);
+        QTRY_VERIFY(box->isVisible());
+        const int left = edit(qPrintable(fields.first()))->mapTo(m_dialog.get(), QPoint()).x();
+        for (const QString &field : fields)
+            QCOMPARE(edit(qPrintable(field))->mapTo(m_dialog.get(), QPoint()).x(), left);
+        QCOMPARE(box->height(), box->sizeHint().height());
     }
 };
 

@@ -1,5 +1,6 @@
 #include "TestRegistry.h"
 
+#include "app/OptionsForm.h"
 #include "base/IniStore.h"
 #include "base/KovaOptions.h"
 
@@ -10,6 +11,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -50,6 +52,12 @@ private:
     void (*m_oldHandler)(int) = nullptr;
 };
 
+mode_t fileMode(const QString &path)
+{
+    struct stat info{};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
 } // namespace
 
 class TestIniStore : public QObject
@@ -77,6 +85,28 @@ private slots:
         QCOMPARE(store.keys("COM").size(), 2);
         QCOMPARE(store.sections().size(), 1);
         QVERIFY(!store.hasKey("COM", "junk"));
+    }
+
+    // Content outside any section, and a byte-order mark an editor put first.
+    void leadingContent_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QByteArray>("written");
+        QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF[COM]\r\nBAUD=9600\r\n")
+                                         << QByteArray("[COM]\r\nBAUD=9600\r\n\r\n");
+        QTest::newRow("lines before the first section")
+            << QByteArray("VERSION=2\nby hand\n; a comment\n[COM]\nBAUD=9600\n")
+            << QByteArray("VERSION=2\r\nby hand\r\n\r\n[COM]\r\nBAUD=9600\r\n\r\n");
+        QTest::newRow("both") << QByteArray("\xEF\xBB\xBFVERSION=2\r\n[COM]\r\nBAUD=9600\r\n")
+                              << QByteArray("VERSION=2\r\n\r\n[COM]\r\nBAUD=9600\r\n\r\n");
+    }
+    void leadingContent()
+    {
+        QFETCH(QByteArray, file);
+        IniStore store;
+        store.parse(file);
+        QCOMPARE(store.readInteger("COM", "BAUD"), 9600);
+        QTEST(store.serialize(), "written");
     }
 
     void keepsOrderReplacesInPlaceAppends()
@@ -286,6 +316,51 @@ private slots:
         QCOMPARE(readFile(m_path), QByteArray("[PROXYFTP]\r\nMETHOD=2\r\nCOMMENT=by admin\r\n\r\n"
                                               "[LOCAL]\r\nX=1\r\n\r\n"
                                               "[PROXYHTTP]\r\nSERVER=proxy\r\nENABLED=1\r\n\r\n"));
+    }
+
+    // The file holds credentials: readable by its owner only, whatever it was before. A
+    // plain store (a configuration file) keeps the usual mode.
+    void fileIsPrivate()
+    {
+        QVERIFY(SetHTTPProxyServer("proxy"));
+        QCOMPARE(fileMode(m_path), mode_t(0600));
+        QVERIFY(QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
+        QVERIFY(SetHTTPProxyUserName("joe"));
+        QCOMPARE(fileMode(m_path), mode_t(0600));
+
+        const mode_t mask = ::umask(022);
+        const QString other = m_dir.filePath("plain.ovc");
+        IniStore store;
+        store.bind(other, false);
+        store.writeString("GENERAL", "FILETYPE", "MB");
+        QVERIFY(store.write());
+        ::umask(mask);
+        QCOMPARE(fileMode(other), mode_t(0644));
+    }
+
+    // The Options dialog's changes replace the file once: a failure leaves every old value,
+    // never the first few new ones.
+    void optionsFormIsOneReplace()
+    {
+        OptionsForm form;
+        form.httpProxyPort = form.ftpProxyPort = QStringLiteral("0");
+        form.httpProxy = QStringLiteral("old-proxy");
+        QVERIFY(SaveOptionsForm(form));
+        const QByteArray before = readFile(m_path);
+
+        form.useHTTPProxy = form.httpAuthentication = true;
+        form.httpProxy = QStringLiteral("new-proxy");
+        form.httpUserName = QString(40, QLatin1Char('u'));
+        form.httpPassword = QString(40, QLatin1Char('p'));
+        {
+            FileSizeLimit limit(before.size() + 40); // the first changes would fit, not all
+            QVERIFY(!SaveOptionsForm(form));
+        }
+        QVERIFY(!KovaOptions::lastError().isEmpty());
+        QCOMPARE(readFile(m_path), before);
+        QVERIFY(SaveOptionsForm(form));
+        QCOMPARE(GetHTTPProxyServer(), QString("new-proxy"));
+        QCOMPARE(GetHTTPProxyPassword(), form.httpPassword);
     }
 
     void failedSetterKeepsTheOldFile()

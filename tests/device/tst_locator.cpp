@@ -120,6 +120,23 @@ private slots:
         QVERIFY(!state.ConfigSuccess());
     }
 
+    // The permission message ends with a command the user can paste into a shell as it is.
+    void permissionCommand_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("command");
+        QTest::newRow("plain path") << "/usr/bin/kova" << "sudo setcap cap_net_bind_service=+ep /usr/bin/kova";
+        QTest::newRow("blank") << "/home/jo/my apps/kova" << "sudo setcap cap_net_bind_service=+ep '/home/jo/my apps/kova'";
+        QTest::newRow("quote") << "/opt/jo's/kova" << "sudo setcap cap_net_bind_service=+ep '/opt/jo'\\''s/kova'";
+    }
+    void permissionCommand()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, command);
+        const QString text = LocatorText::noPermission(998, program);
+        QVERIFY2(text.endsWith(QStringLiteral("\r\n\r\n") + command), qPrintable(text));
+    }
+
     void bindOrder_data()
     {
         QTest::addColumn<QString>("broadcast");

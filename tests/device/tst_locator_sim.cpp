@@ -11,9 +11,15 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QTest>
 #include <QTimer>
 #include <QUdpSocket>
+
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 using sim::FaultKind;
 using sim::GatewayState;
@@ -21,6 +27,44 @@ using sim::GatewayState;
 namespace {
 
 const QHostAddress kSimAddress(QStringLiteral("127.0.0.2"));
+
+// Takes CAP_NET_BIND_SERVICE out of this thread's effective set for the scope's life, so
+// threads started meanwhile (the locator's listener) bind as an unprivileged program does.
+// Capabilities are per thread; the permitted set keeps it, so it can come back.
+class WithoutBindCapability
+{
+public:
+    WithoutBindCapability()
+    {
+        if (::syscall(SYS_capget, &m_header, m_data) != 0)
+            return;
+        m_had = m_data[0].effective & (1u << CAP_NET_BIND_SERVICE);
+        if (!m_had)
+            return;
+        __user_cap_data_struct dropped[2] = {m_data[0], m_data[1]};
+        dropped[0].effective &= ~(1u << CAP_NET_BIND_SERVICE);
+        m_dropped = ::syscall(SYS_capset, &m_header, dropped) == 0;
+    }
+    ~WithoutBindCapability()
+    {
+        if (m_dropped)
+            ::syscall(SYS_capset, &m_header, m_data);
+    }
+    // True when this thread may not bind ports below the unprivileged limit now.
+    bool unprivileged() const { return !m_had || m_dropped; }
+
+private:
+    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct m_data[2]{};
+    bool m_had = false;
+    bool m_dropped = false;
+};
+
+int unprivilegedPortStart()
+{
+    QFile file(QStringLiteral("/proc/sys/net/ipv4/ip_unprivileged_port_start"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toInt() : 1024;
+}
 
 GatewayState gateway(const QByteArray &model, const QByteArray &version, const QByteArray &mac, const QByteArray &ip,
                      bool dhcp, const QByteArray &host)
@@ -382,6 +426,7 @@ private slots:
         QCOMPARE(prompt.log.first().kind, QStringLiteral("error"));
         QCOMPARE(prompt.log.first().text,
                  QStringLiteral("Other Application is conflicting with Kova Communication.\r\nClose the other application and try again."));
+        QCOMPARE(controller.locator().lastFailure(), LocatorFailure::PortInUse);
         QCOMPARE(list.rowCount(), 0);
 
         // Once the other program is gone, the next search binds and works.
@@ -390,6 +435,29 @@ private slots:
         controller.DevicesSearchLocalExecute();
         QVERIFY(prompt.log.isEmpty());
         QCOMPARE(list.rowCount(), 4);
+    }
+
+    // The port refused for lack of permission is not another program's: the message says
+    // what to do, with the exact command for this program.
+    void permissionRefused()
+    {
+        const quint16 port = 998;
+        if (unprivilegedPortStart() <= port)
+            QSKIP("this machine lets every program bind port 998");
+        RecordingPrompt prompt;
+        TDeviceListView list;
+        WithoutBindCapability unprivileged;
+        QVERIFY2(unprivileged.unprivileged(), "cannot drop CAP_NET_BIND_SERVICE");
+        // Loopback only, should the bind succeed after all.
+        TLocatorController controller(&list, nullptr, port, kSimAddress);
+        controller.locator().setLocalAddresses({QHostAddress::LocalHost});
+        QVERIFY(!controller.SendUDPPacket("HELLO()"));
+        QCOMPARE(controller.locator().lastFailure(), LocatorFailure::NoPermission);
+        QCOMPARE(prompt.texts("error").size(), 1);
+        const QString text = prompt.texts("error").first();
+        QVERIFY2(text.startsWith(QStringLiteral("Kova is not allowed to use UDP port 998")), qPrintable(text));
+        const QString program = QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath();
+        QVERIFY2(text.endsWith(QStringLiteral("\r\n\r\nsudo setcap cap_net_bind_service=+ep ") + program), qPrintable(text));
     }
 
     void thousandGateways()

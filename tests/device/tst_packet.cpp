@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include <cmath>
+#include <ctime>
 
 // What a value reads back as, worked out independently of the codec: the written text
 // has the five characters escaped; on reading, "/" takes three characters and yields a
@@ -295,6 +296,7 @@ private slots:
         QTest::newRow("1234567.891") << 1234567.891 << QByteArray("1.23456789E6");
         QTest::newRow("-0.00125") << -0.00125 << QByteArray("-1.25000000E-3");
         QTest::newRow("zero") << 0.0 << QByteArray("0.00000000E0");
+        QTest::newRow("negative zero") << -0.0 << QByteArray("0.00000000E0");
         QTest::newRow("carry into exponent") << 9.9999999999 << QByteArray("1.00000000E1");
         QTest::newRow("large exponent") << 1.5e300 << QByteArray("1.50000000E300");
         QTest::newRow("tiny") << 2.5e-310 << QByteArray("2.50000000E-310");
@@ -404,12 +406,24 @@ private slots:
         QTest::newRow("hour 24") << QByteArray("01012024240000") << fallback;
         QTest::newRow("letter") << QByteArray("0503202414070a") << fallback;
         QTest::newRow("leap day") << QByteArray("29022024000000") << QDateTime(QDate(2024, 2, 29), QTime(0, 0));
+        // Berlin's clocks jump from 02:00 to 03:00 that night: the time exists on no clock.
+        QTest::newRow("hour skipped by daylight saving") << QByteArray("31032024023000") << fallback;
+        QTest::newRow("hour after the jump") << QByteArray("31032024033000") << QDateTime(QDate(2024, 3, 31), QTime(3, 30));
     }
 
     void dateTimes()
     {
         QFETCH(QByteArray, raw);
         QFETCH(QDateTime, expected);
+        // Local time in a fixed zone with daylight saving, whatever the machine's.
+        const QByteArray zone = qgetenv("TZ");
+        const bool hadZone = qEnvironmentVariableIsSet("TZ");
+        qputenv("TZ", "Europe/Berlin");
+        tzset();
+        const auto restore = qScopeGuard([&] {
+            hadZone ? qputenv("TZ", zone) : qunsetenv("TZ");
+            tzset();
+        });
         TPacket p;
         p.SetText("X(T=" + raw + ",);");
         QCOMPARE(p.GetDateTime("T", QDateTime(QDate(2000, 1, 1), QTime(0, 0))), expected);

@@ -4,6 +4,7 @@
 #include "device/ui/EditIPAddr.h"
 #include "device/ui/Properties.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -266,6 +267,14 @@ private slots:
         dialog.btnOkClick();
         QCOMPARE(device.requests.size(), 4);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
+
+        // The next opening, of a gateway without the full firmware, takes that page away
+        // without reading anything.
+        TDeviceData plain = fullDevice();
+        plain.FullConfig = false;
+        dialog.SetDevice(plain);
+        QVERIFY(dialog.Initialize());
+        QCOMPARE(device.requests.size(), 4);
     }
 
     void failedGeneralReadStopsAndIsNotRepeated()
@@ -382,6 +391,37 @@ private slots:
         QCOMPARE(device.configs.size(), 1);
         QCOMPARE(device.configs[0].first, QByteArray("CONFIG(,00:1D:7A:00:00:01,10.1.1.10,255.0.0.0,0.0.0.0)"));
         QCOMPARE(device.configs[0].second, QByteArray("00:1D:7A:00:00:01"));
+    }
+
+    // Assistive technology (and any test driven by it) finds each address field, and each
+    // of its four boxes, by its label's caption.
+    void addressFieldsNamedByTheirLabels_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("IP") << "txtIPAddress" << "IP";
+        QTest::newRow("netmask") << "txtNetmask" << "Netmask";
+        QTest::newRow("gateway") << "txtGateway" << "Gateway";
+        QTest::newRow("preferred DNS") << "txtFstDns" << "Preferred DNS Server";
+        QTest::newRow("alternative DNS") << "txtSndDns" << "Alternative DNS Server";
+        QTest::newRow("SNMP manager") << "txtSNMPAddress" << "Send traps to this IP Address";
+    }
+
+    void addressFieldsNamedByTheirLabels()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, name);
+        RecordingPrompt prompt;
+        ScriptedDevice device;
+        device.answerReads();
+        TfrmProperties dialog;
+        QVERIFY(open(dialog, device));
+        auto *edit = dialog.findChild<TEditIPAddr *>(field);
+        QCOMPARE(QAccessible::queryAccessibleInterface(edit)->text(QAccessible::Name), name);
+        for (int box = 1; box <= 4; ++box) {
+            QObject *part = edit->findChild<QLineEdit *>(QStringLiteral("box%1").arg(box));
+            QCOMPARE(QAccessible::queryAccessibleInterface(part)->text(QAccessible::Name), name);
+        }
     }
 };
 

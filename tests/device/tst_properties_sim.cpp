@@ -18,6 +18,8 @@
 #include <QTimeEdit>
 #include <QTest>
 
+using sim::FaultKind;
+
 // The properties dialog against the simulated gateways, over the real locator.
 class TestPropertiesSim : public QObject
 {
@@ -44,6 +46,11 @@ class TestPropertiesSim : public QObject
             full.ip = "127.0.0.6";
             full.hostName = "line2";
             full.adminPassword = "secret";
+            simulator->addGateway(full);
+            full.model = "1119";
+            full.mac = "00:1D:7A:00:00:03";
+            full.ip = "127.0.0.7";
+            full.hostName = "line3";
             simulator->addGateway(full);
             simulator->start();
             controller = std::make_unique<TLocatorController>(&list, &info, simulator->udpPort(),
@@ -114,6 +121,60 @@ private slots:
         const sim::GatewayState state = rig.simulator->gateway(0).snapshot();
         QCOMPARE(state.ip, ipAfter);
         QCOMPARE(rig.dialog.result(), int(QDialog::Accepted));
+    }
+
+    // One dialog serves every opening. Each starts from its own device: a ticked SNMP box
+    // of the last one (whose page this device does not even have) is not checked and sent,
+    // and a failed read shows this device's row, not the last device's network.
+    void eachOpeningStartsFromItsOwnDevice_data()
+    {
+        QTest::addColumn<QByteArray>("mac");
+        QTest::addColumn<bool>("readFails");
+        QTest::addColumn<int>("pages");
+        QTest::addColumn<QString>("ip");
+        QTest::addColumn<QString>("host");
+        QTest::newRow("without full firmware") << QByteArray("00:1D:7A:00:00:04") << false << 1 << "127.0.0.5" << "";
+        QTest::newRow("network read fails") << QByteArray("00:1D:7A:00:00:03") << true << 4 << "127.0.0.7" << "line3";
+    }
+
+    void eachOpeningStartsFromItsOwnDevice()
+    {
+        QFETCH(QByteArray, mac);
+        QFETCH(bool, readFails);
+        QFETCH(int, pages);
+        QFETCH(QString, ip);
+        QFETCH(QString, host);
+        RecordingPrompt prompt;
+        Rig rig;
+        const TDeviceData first = rig.row("00:1D:7A:00:00:02");
+        const TDeviceData second = rig.row(mac);
+        rig.dialog.SetDevice(first);
+        rig.dialog.Initialize();
+        rig.child<QCheckBox>("chkEnableSNMP")->click(); // ticked, no address, then Cancel
+        rig.dialog.reject();
+
+        sim::Gateway *gateway = rig.simulator->findByMac(mac);
+        if (readFails)
+            gateway->setFault("GETNET", {FaultKind::Nak});
+        rig.dialog.SetDevice(second);
+        rig.dialog.Initialize();
+        gateway->clearFaults();
+        QCOMPARE(prompt.texts(), readFails ? QStringList{"Not Valid Response from Device."} : QStringList());
+        QCOMPARE(rig.child<QTabWidget>("pgcProperties")->count(), pages);
+        QCOMPARE(rig.child<TEditIPAddr>("txtIPAddress")->Text(), ip);
+        QCOMPARE(rig.child<QLineEdit>("txtHostname")->text(), host);
+        QVERIFY(!rig.child<QCheckBox>("chkEnableSNMP")->isChecked());
+
+        // Only the address is changed (a loopback address is not one a gateway may take).
+        prompt.clear();
+        rig.child<TEditIPAddr>("txtIPAddress")->SetText("10.9.9.9");
+        rig.password = QByteArray("secret");
+        rig.dialog.btnOkClick();
+        QCOMPARE(prompt.texts(), QStringList{"Device Successfully Configured!."});
+        const sim::GatewayState state = gateway->snapshot();
+        QCOMPARE(state.ip, QByteArray("10.9.9.9"));
+        QCOMPARE(state.hostName, host.toLatin1());
+        QVERIFY(!state.snmp);
     }
 
     void networkOfAFullGatewayChangesAfterReset()

@@ -1,5 +1,6 @@
 #include "TestRegistry.h"
 
+#include "FileSizeLimit.h"
 #include "MonitorGateway.h"
 #include "RecordingPrompt.h"
 
@@ -13,6 +14,7 @@
 #include "monitor/ui/WriteValue.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
@@ -21,7 +23,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -90,6 +94,7 @@ private slots:
     void writeDialogByKind();
     void clicksDuringATick();
     void theScanTimer();
+    void recordToFile();
 
 private:
     void startGateway(sim::GatewayState state);
@@ -504,6 +509,103 @@ void TestMonitorWindow::theScanTimer()
     QCOMPARE(text(m_monitor.get(), "stMailboxStatus"), QStringLiteral("Mailbox Disabled"));
     button("btnStop")->click();
     QVERIFY(!m_monitor->TimerScan()->isActive());
+}
+
+// A recording from the window: a cancelled picker and a file that cannot be opened change
+// nothing; rows come from the value reads only, across a failed read and a change of tag; a
+// full disk ends the recording and the monitoring goes on; closing the window ends it too.
+void TestMonitorWindow::recordToFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("level.csv"));
+    openMonitor(5);
+    auto *record = child<QCheckBox>(m_monitor.get(), "chkRecord");
+    auto *shown = child<QLineEdit>(m_monitor.get(), "stRecordFile");
+    QCOMPARE(record->text(), QStringLiteral("Record to File..."));
+    record->click(); // no answer queued: the picker is cancelled
+    QVERIFY(!record->isChecked());
+    QCOMPARE(m_prompt->fileRequests.size(), 1);
+    const Prompt::FileRequest request = m_prompt->fileRequests.constFirst();
+    QCOMPARE(request.title, QStringLiteral("Record to File"));
+    QCOMPARE(request.filter, QStringLiteral("CSV Files (*.csv)|*.csv|All Files (*.*)|*.*"));
+    QCOMPARE(request.defaultSuffix, QStringLiteral("csv"));
+    QVERIFY(request.confirmOverwrite);
+    m_prompt->saveAnswers.enqueue(dir.filePath(QStringLiteral("none/level.csv")));
+    record->click();
+    QVERIFY(!record->isChecked());
+    QCOMPARE(m_prompt->texts(QStringLiteral("error")),
+             QStringList{"Cannot record to file \"" + dir.filePath(QStringLiteral("none/level.csv"))
+                         + "\".\r\nReason: No such file or directory"});
+    m_prompt->clear();
+
+    m_prompt->saveAnswers.enqueue(path);
+    record->click();
+    QVERIFY(record->isChecked());
+    QCOMPARE(shown->text(), path);
+    const QDateTime begin = QDateTime::currentDateTime().addSecs(-1);
+    play(0); // LEVEL
+    tick(4); // READ, MAILBOX, commands, READ
+    m_sim->gateway(0).setFault("READ", {sim::FaultKind::Drop, 0});
+    tick(3);
+    m_sim->gateway(0).clearFaults();
+    button("btnStop")->click();
+    play(1); // PUMP: the cycle goes on at its phase 1
+    tick(3);
+    record->click();
+    QVERIFY(!record->isChecked());
+    QVERIFY(shown->text().isEmpty());
+    tick(3);
+    const QDateTime end = QDateTime::currentDateTime().addSecs(1);
+
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    QStringList rows;
+    static const QRegularExpression stamped(QStringLiteral("^(\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d(?:Z|[+-]\\d\\d:\\d\\d)),(.*)\r$"));
+    for (const QByteArray &line : lines.mid(1, lines.size() - 2)) {
+        const QRegularExpressionMatch match = stamped.match(QString::fromUtf8(line));
+        QVERIFY2(match.hasMatch(), line.constData());
+        const QDateTime time = QDateTime::fromString(match.captured(1), Qt::ISODate);
+        QVERIFY2(time >= begin && time <= end, line.constData());
+        rows << match.captured(2);
+    }
+    QCOMPARE(lines.constFirst(), QByteArray("Time,Tag,Value,Status,Alarm\r"));
+    QCOMPARE(lines.constLast(), QByteArray());
+    QCOMPARE(rows, (QStringList{"LEVEL,500,Idle - OK,No", "LEVEL,500,Idle - OK,No", "LEVEL,,No valid reply,",
+                                "PUMP,1,Idle - OK,No"}));
+
+    // Again into the same file, which is replaced; the disk fills at the first row.
+    m_prompt->saveAnswers.enqueue(path);
+    record->click();
+    QVERIFY(record->isChecked());
+    while (m_monitor->Scan().Phase() != 0)
+        tick();
+    m_sim->gateway(0).update([](sim::GatewayState &s) {
+        s.live[1].value = 0; // held, as a WRITE would: the next READ shows it
+        s.live[1].held = true;
+    });
+    {
+        FileSizeLimit full(40);
+        tick(); // READ
+    }
+    QCOMPARE(m_prompt->texts(QStringLiteral("error")),
+             QStringList{"Recording to file \"" + path + "\" stopped.\r\nReason: File too large"});
+    QVERIFY(!record->isChecked());
+    QVERIFY(shown->text().isEmpty());
+    QCOMPARE(text(m_monitor.get(), "stValue"), QStringLiteral("0"));
+    QVERIFY(m_monitor->TimerScan()->isActive());
+    file.close();
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("Time,Tag,Value,Status,Alarm\r\n"));
+
+    m_prompt->saveAnswers.enqueue(path);
+    record->click();
+    QVERIFY(m_monitor->Log().IsOpen());
+    button("btnStop")->click();
+    button("btnStop")->click(); // "Close"
+    QVERIFY(!m_monitor->isVisible());
+    QVERIFY(!m_monitor->Log().IsOpen());
+    QVERIFY(!record->isChecked());
 }
 
 KOVA_TEST(TestMonitorWindow)

@@ -21,6 +21,8 @@
 
 #include <functional>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QString NameTooLong = QStringLiteral(
@@ -222,15 +224,34 @@ private slots:
         }
     }
 
+    // Anything but a readable regular file is refused with a message, and nothing is added.
+    // A FIFO or a device passes the size check (size 0); reading one would block or never end.
+    void unreadableFileAddsNothing_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("vanished") << m_dir.filePath("vanished.htm") << "Cannot read";
+        const QString fifo = m_dir.filePath("pipe");
+        QFile::remove(fifo);
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QTest::newRow("FIFO") << fifo << "is not a regular file";
+        QTest::newRow("character device") << "/dev/null" << "is not a regular file";
+        QVERIFY(QDir().mkpath(m_dir.filePath("folder")));
+        QTest::newRow("folder") << m_dir.filePath("folder") << "is not a regular file";
+    }
+
     void unreadableFileAddsNothing()
     {
+        QFETCH(QString, path);
+        QFETCH(QString, message);
         RecordingPrompt prompt;
         TMDISite doc;
         doc.New(QStringLiteral("noname4.qsw"));
-        prompt.openAnswers.enqueue({writeFile("fine.htm", 5), m_dir.filePath("vanished.htm")});
+        prompt.openAnswers.enqueue({writeFile("fine.htm", 5), path});
         doc.AddFile();
         QCOMPARE(doc.Site().FileCount(), 0);
         QCOMPARE(prompt.texts("error").size(), 1);
+        QVERIFY2(prompt.texts("error").first().contains(message), qPrintable(prompt.texts("error").first()));
         QVERIFY(doc.Saved());
     }
 

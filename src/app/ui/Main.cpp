@@ -304,6 +304,10 @@ void TMainForm::CreateDialogs()
     if (!m_frmMonitor) { // makes its write and download dialogs
         m_frmMonitor = new TfrmMonitor(this);
         m_frmMonitor->SetHttpEndpoint(m_endpoints.httpPort, m_endpoints.httpReadTimeoutMs);
+        SetTagMonitor([this](const TDeviceData &device) {
+            m_frmMonitor->SetDevice(device);
+            m_frmMonitor->exec();
+        });
     }
     // What the configuration documents open: the tag dialogs with their internal tag picker,
     // the e-mail address and number dialogs, the transfer dialogs.
@@ -355,6 +359,15 @@ TMainState TMainForm::CurrentState() const
     s.connected = Connected();
     s.connectedName = ConnectedDevice().DeviceName;
     s.connectedMac = ConnectedDevice().MAC;
+    for (const TDocumentKind &kind : m_kinds) {
+        if (!kind.available())
+            continue;
+        if (kind.role == TDocumentKind::Role::WebSite)
+            s.webSiteKind = true;
+        else if (s.connected && kind.family == ConnectedDevice().ProtocolFamily)
+            s.configurationKindForConnected = true;
+    }
+    s.tagMonitor = bool(m_tagMonitor);
 
     if (TMDIChild *document = ActiveDocument()) {
         s.documentOpen = true;
@@ -413,6 +426,9 @@ void TMainForm::ScheduleUpdate()
     QTimer::singleShot(0, this, [this] {
         if (m_updatePending)
             ApplicationUpdate();
+        // A close that had to wait for a request is carried out once nothing runs.
+        if (m_closePending && !RequestInFlight())
+            close();
     });
 }
 
@@ -488,6 +504,14 @@ void TMainForm::FormShow()
 
 void TMainForm::closeEvent(QCloseEvent *event)
 {
+    // Closing now would end the wait of the request under way half-way (every event loop
+    // ends with the program); the window closes once the command is over.
+    if (RequestInFlight()) {
+        m_closePending = true;
+        event->ignore();
+        return;
+    }
+    m_closePending = false;
     // Every document is asked first; the program ends only when all agree.
     for (TMDIChild *document : Documents()) {
         if (!document->OnCloseQuery()) {

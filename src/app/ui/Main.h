@@ -9,6 +9,8 @@
 #include <QHash>
 #include <QMainWindow>
 
+#include <functional>
+
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
@@ -88,6 +90,15 @@ public:
     TfrmMonitor *frmMonitor() const { return m_frmMonitor; }
     TInfoMessage *InfoMessage() const { return m_infoMessage; }
 
+    // The tag monitor, plugged in by its part of the program: Tools > Tag Monitor shows it
+    // for the connected device, and stays disabled until one is set.
+    void SetTagMonitor(std::function<void(const TDeviceData &device)> show);
+
+    // True while a command that talks to gateways runs, or any request waits for its
+    // answer. Another such command is then refused (it would work on the first one's
+    // device or dialog half-way), and closing the window waits until it is over.
+    bool RequestInFlight() const;
+
     // The command update: evaluates every command, the caption and the status bar now.
     void ApplicationUpdate();
     // Runs ApplicationUpdate once the current event has been handled (coalesced).
@@ -130,6 +141,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    class DeviceCommand;
+
     void CreateActions();
     void CreateMenus();
     void CreateToolBar();
@@ -150,6 +163,9 @@ private:
     int m_documentCounter = 1;
     bool m_shownOnce = false;
     bool m_updatePending = false;
+    bool m_deviceCommand = false; // a command that talks to gateways runs
+    bool m_closePending = false;  // a close came while it ran
+    std::function<void(const TDeviceData &)> m_tagMonitor;
 
     QHash<QString, QAction *> m_actions;
     QMdiArea *m_mdi = nullptr;

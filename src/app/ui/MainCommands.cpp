@@ -10,7 +10,8 @@
 #include "device/ui/Properties.h"
 #include "device/ui/SearchRemote.h"
 #include "device/ui/LocatorController.h"
-#include "monitor/ui/Monitor.h"
+
+#include "base/BlockingCall.h"
 
 #include <QAction>
 #include <QMdiArea>
@@ -21,6 +22,35 @@ namespace {
 constexpr int kMaxTags = 128;
 
 } // namespace
+
+// Marks a command that talks to gateways as running, for its whole length: its requests,
+// its dialogs and its messages. A close that came meanwhile follows at the next update.
+class TMainForm::DeviceCommand
+{
+public:
+    explicit DeviceCommand(TMainForm &form) : m_form(form) { m_form.m_deviceCommand = true; }
+    ~DeviceCommand()
+    {
+        m_form.m_deviceCommand = false;
+        m_form.ScheduleUpdate();
+    }
+    DeviceCommand(const DeviceCommand &) = delete;
+    DeviceCommand &operator=(const DeviceCommand &) = delete;
+
+private:
+    TMainForm &m_form;
+};
+
+bool TMainForm::RequestInFlight() const
+{
+    return m_deviceCommand || m_locator->waiting() || m_connection.Connecting() || blockingCallInProgress();
+}
+
+void TMainForm::SetTagMonitor(std::function<void(const TDeviceData &)> show)
+{
+    m_tagMonitor = std::move(show);
+    ScheduleUpdate();
+}
 
 TMDIChild *TMainForm::CreateDocument(int kind)
 {
@@ -103,12 +133,18 @@ void TMainForm::FileExitExecute()
 
 void TMainForm::DevicesSearchLocalExecute()
 {
+    if (RequestInFlight())
+        return;
+    const DeviceCommand command(*this);
     m_locator->DevicesSearchLocalExecute();
     ApplicationUpdate();
 }
 
 void TMainForm::DevicesSearchRemoteExecute()
 {
+    if (RequestInFlight())
+        return;
+    const DeviceCommand command(*this);
     CreateDialogs();
     m_frmSearchRemote->exec(); // a found device goes to the list through the dialog's callback
     ApplicationUpdate();
@@ -116,6 +152,11 @@ void TMainForm::DevicesSearchRemoteExecute()
 
 void TMainForm::DevicesConnectExecute()
 {
+    if (RequestInFlight()) {
+        SetConnectAction(Connected()); // the click toggled the button; it shows the connection
+        return;
+    }
+    const DeviceCommand command(*this);
     if (Connected()) {
         // A connection is the client's state only: nothing is sent.
         m_connection.Disconnect();
@@ -131,8 +172,9 @@ void TMainForm::DevicesConnectExecute()
 void TMainForm::DevicesPropertiesExecute()
 {
     const std::optional<TDeviceData> device = m_deviceList->selectedDevice();
-    if (!device)
+    if (!device || RequestInFlight())
         return;
+    const DeviceCommand command(*this);
     CreateDialogs();
     m_frmProperties->SetDevice(*device);
     if (m_frmProperties->Initialize())
@@ -203,8 +245,9 @@ void TMainForm::ConfigurationRemoveTagExecute()
 void TMainForm::ConfigurationSendToOrvanExecute()
 {
     TConfigDocument *document = ActiveConfigDocument();
-    if (!Connected() || !document)
+    if (!Connected() || !document || RequestInFlight())
         return;
+    const DeviceCommand command(*this);
     if (m_kinds[size_t(KindOf(document))].family != ConnectedDevice().ProtocolFamily) {
         Prompt::instance().error(QStringLiteral("The Configuration file you're trying to send do not correspond\r\n"
                                                 "to the Model of the Connected Orvan."));
@@ -216,8 +259,9 @@ void TMainForm::ConfigurationSendToOrvanExecute()
 
 void TMainForm::ConfigurationGetFromOrvanExecute()
 {
-    if (!Connected())
+    if (!Connected() || RequestInFlight())
         return;
+    const DeviceCommand command(*this);
     for (size_t i = 0; i < m_kinds.size(); ++i) {
         const TDocumentKind &kind = m_kinds[i];
         if (kind.role != TDocumentKind::Role::Configuration || kind.family != ConnectedDevice().ProtocolFamily)
@@ -260,16 +304,18 @@ void TMainForm::WebSiteRemoveFileExecute()
 void TMainForm::WebSiteSendToOrvanExecute()
 {
     TMDIChild *document = ActiveSiteDocument();
-    if (!Connected() || !document)
+    if (!Connected() || !document || RequestInFlight())
         return;
+    const DeviceCommand command(*this);
     document->SendToOrvan(ConnectedDevice());
     ApplicationUpdate();
 }
 
 void TMainForm::WebSiteGetFromOrvanExecute()
 {
-    if (!Connected())
+    if (!Connected() || RequestInFlight())
         return;
+    const DeviceCommand command(*this);
     for (size_t i = 0; i < m_kinds.size(); ++i) {
         if (m_kinds[i].role != TDocumentKind::Role::WebSite)
             continue;
@@ -282,11 +328,11 @@ void TMainForm::WebSiteGetFromOrvanExecute()
 
 void TMainForm::ToolsTagMonitorExecute()
 {
-    if (!Connected())
+    // The monitor plugs in with SetTagMonitor, from CreateDialogs.
+    if (!Connected() || !m_tagMonitor || RequestInFlight())
         return;
-    CreateDialogs();
-    m_frmMonitor->SetDevice(ConnectedDevice());
-    m_frmMonitor->exec();
+    const DeviceCommand command(*this);
+    m_tagMonitor(ConnectedDevice());
     ApplicationUpdate();
 }
 

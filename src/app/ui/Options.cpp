@@ -69,20 +69,17 @@ TfrmOptions::TfrmOptions(QWidget *parent)
     txtHTTPUsername = edit(httpGroup, "txtHTTPUsername");
     txtHTTPPassword = edit(httpGroup, "txtHTTPPassword", 0, true);
     {
-        auto *form = new QFormLayout;
+        // One form for the group, so every field starts at one edge.
+        auto *form = new QFormLayout(httpGroup);
+        form->addRow(chkUseHTTPProxy);
         form->addRow(QStringLiteral("Proxy Server"), txtHTTPProxy);
         form->addRow(QStringLiteral("Port"), txtHTTPProxyPort);
-        auto *authForm = new QFormLayout;
-        authForm->addRow(QStringLiteral("Username"), txtHTTPUsername);
-        authForm->addRow(QStringLiteral("Password"), txtHTTPPassword);
-        auto *layout = new QVBoxLayout(httpGroup);
-        layout->addWidget(chkUseHTTPProxy);
-        layout->addLayout(form);
-        layout->addWidget(chkHTTPProxyAuthentication);
-        layout->addLayout(authForm);
-        layout->addStretch();
+        form->addRow(chkHTTPProxyAuthentication);
+        form->addRow(QStringLiteral("Username"), txtHTTPUsername);
+        form->addRow(QStringLiteral("Password"), txtHTTPPassword);
         auto *pageLayout = new QVBoxLayout(httpPage);
         pageLayout->addWidget(httpGroup);
+        pageLayout->addStretch(); // the room the taller FTP page needs stays below the group
     }
 
     // FTP Proxy page
@@ -102,24 +99,18 @@ TfrmOptions::TfrmOptions(QWidget *parent)
     txtFTPUsername = edit(ftpGroup, "txtFTPUsername");
     txtFTPPassword = edit(ftpGroup, "txtFTPPassword", 0, true);
     {
-        auto *form = new QFormLayout;
+        auto *form = new QFormLayout(ftpGroup);
+        form->addRow(chkUseFTPProxy);
         form->addRow(QStringLiteral("Proxy Server"), txtFTPProxy);
         form->addRow(QStringLiteral("Port"), txtFTPProxyPort);
-        auto *authForm = new QFormLayout;
-        authForm->addRow(QStringLiteral("Username"), txtFTPUsername);
-        authForm->addRow(QStringLiteral("Password"), txtFTPPassword);
-        auto *layout = new QVBoxLayout(ftpGroup);
-        layout->addWidget(chkUseFTPProxy);
-        layout->addLayout(form);
-        layout->addWidget(rdoUserMode);
-        layout->addWidget(rdoSiteMode);
-        layout->addWidget(rdoOpenMode);
-        layout->addWidget(rdoUserPass);
-        layout->addWidget(chkFirewallLogon);
-        layout->addLayout(authForm);
-        layout->addStretch();
+        for (QRadioButton *method : {rdoUserMode, rdoSiteMode, rdoOpenMode, rdoUserPass})
+            form->addRow(method);
+        form->addRow(chkFirewallLogon);
+        form->addRow(QStringLiteral("Username"), txtFTPUsername);
+        form->addRow(QStringLiteral("Password"), txtFTPPassword);
         auto *pageLayout = new QVBoxLayout(ftpPage);
         pageLayout->addWidget(ftpGroup);
+        pageLayout->addStretch();
     }
 
     m_pages->addTab(httpPage, QStringLiteral("HTTP Proxy"));

@@ -12,6 +12,9 @@ TInfoMessage::TInfoMessage(QWidget *parent)
 {
     setObjectName(QStringLiteral("InfoMessage"));
     setWindowTitle(QStringLiteral("Information"));
+    // While Kova waits for a gateway nothing else may start: a second command would run
+    // in the middle of the first one.
+    setWindowModality(Qt::ApplicationModal);
     m_label->setObjectName(QStringLiteral("lblInfo"));
     m_label->setAlignment(Qt::AlignCenter);
     m_label->setMinimumWidth(320);

@@ -5,7 +5,8 @@
 class QLabel;
 
 // The shared "Information" window: one line of text while Kova waits. The locator shows
-// it modally and closes it by timer; the HTTP channel shows it around each request.
+// it and closes it by timer; the HTTP channel shows it around each request. It is
+// application-modal: the other windows take no input while it is up.
 class TInfoMessage : public QDialog
 {
     Q_OBJECT

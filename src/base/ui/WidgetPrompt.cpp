@@ -11,9 +11,12 @@ QWidget *owner() { return QApplication::activeWindow(); }
 // Message texts carry "\r\n" line ends; a message box wants plain "\n".
 QString plain(const QString &text) { return QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
 
-QString title() { return QApplication::applicationDisplayName(); }
-
 } // namespace
+
+QString WidgetPrompt::title() const
+{
+    return m_title.isEmpty() ? QApplication::applicationName() : m_title;
+}
 
 void WidgetPrompt::error(const QString &text)
 {

@@ -6,6 +6,9 @@
 class WidgetPrompt : public Prompt
 {
 public:
+    // The title of the message boxes (the application's name until set).
+    void setTitle(const QString &title) { m_title = title; }
+
     void error(const QString &text) override;
     void warning(const QString &text) override;
     void information(const QString &text) override;
@@ -14,4 +17,9 @@ public:
     Answer confirmYesNoCancel(const QString &text) override;
     QStringList openFiles(const FileRequest &request) override;
     QString saveFile(const FileRequest &request) override;
+
+private:
+    QString title() const;
+
+    QString m_title;
 };

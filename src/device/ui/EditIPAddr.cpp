@@ -57,6 +57,21 @@ void TEditIPAddr::focusFirst()
     m_boxes[0]->selectAll();
 }
 
+void TEditIPAddr::SetLabel(QLabel *label)
+{
+    label->setBuddy(this);
+    // The caption without its mnemonic marks ("&&" is a literal "&").
+    const QString name = label->text()
+                             .replace(QStringLiteral("&&"), QStringLiteral("\x01"))
+                             .remove(QLatin1Char('&'))
+                             .replace(QLatin1Char('\x01'), QLatin1Char('&'));
+    setAccessibleName(name);
+    for (int i = 0; i < 4; ++i) {
+        m_boxes[i]->setAccessibleName(name);
+        m_boxes[i]->setAccessibleDescription(QStringLiteral("part %1 of 4").arg(i + 1));
+    }
+}
+
 bool TEditIPAddr::eventFilter(QObject *watched, QEvent *event)
 {
     // "." jumps to the next box.

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class QLabel;
 class QLineEdit;
 
 // An IPv4 address typed in four boxes of up to three digits, read and written as one
@@ -21,6 +22,10 @@ public:
     void SetAcceptOctal(bool accept) { m_acceptOctal = accept; }
 
     void focusFirst();
+
+    // Makes label the field's buddy and names the field, and each of its four boxes, by the
+    // label's caption: a screen reader then tells "IP" from "Netmask".
+    void SetLabel(QLabel *label);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

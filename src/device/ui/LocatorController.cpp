@@ -5,7 +5,9 @@
 #include "base/DscPkt.h"
 #include "device/ui/DeviceList.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
+#include <QFileInfo>
 
 TLocatorController::TLocatorController(TDeviceListView *list, TInfoMessage *info, quint16 port,
                                        const QHostAddress &broadcast, QObject *parent)
@@ -38,7 +40,13 @@ bool TLocatorController::SendUDPPacket(const QByteArray &text)
 {
     if (m_locator.SendUDPPacket(text))
         return true;
-    Prompt::instance().error(QString::fromLatin1(LocatorText::Conflict));
+    // Lacking the privilege for the port is no conflict: say what to do about it instead.
+    if (m_locator.lastFailure() == LocatorFailure::NoPermission) {
+        const QString program = QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath();
+        Prompt::instance().error(LocatorText::noPermission(m_locator.port(), program));
+    } else {
+        Prompt::instance().error(QString::fromLatin1(LocatorText::Conflict));
+    }
     return false;
 }
 
@@ -58,7 +66,6 @@ void TLocatorController::SetDeviceLocatorAction(int action, const QByteArray &ma
     if (m_info) {
         m_info->setText(QString::fromLatin1(action == TLocatorState::Search ? LocatorText::Searching
                                                                            : LocatorText::Setting));
-        m_info->setWindowModality(Qt::ApplicationModal);
         m_info->show();
     }
     if (m_waiting)
@@ -79,11 +86,8 @@ void TLocatorController::tmrUDPResponseTimer()
     // Answers that reached the machine before the timer count, even if the user-interface
     // thread had not got to them yet.
     m_locator.deliverPending();
-    if (m_info) {
+    if (m_info)
         m_info->done(QDialog::Accepted);
-        // The HTTP channel shows the same window without blocking.
-        m_info->setWindowModality(Qt::NonModal);
-    }
     const int action = m_state.LocatorAction();
     const TLocatorState::Verdict verdict = m_state.Finish();
     if (verdict == TLocatorState::Verdict::Configured)

@@ -31,7 +31,8 @@ public:
 
     // Search Local Devices: drops the local rows, broadcasts HELLO and collects answers.
     void DevicesSearchLocalExecute();
-    // Broadcasts the text; shows the conflict error when it cannot be sent.
+    // Broadcasts the text; when it cannot be sent, says why: another program holds the
+    // port, or this one lacks the permission for it.
     bool SendUDPPacket(const QByteArray &text);
     // Runs one wait (1 search, 2 CONFIG answer for the MAC), showing InfoMessage modally
     // until tmrUDPResponse ends it. A wait already running refuses a second one.

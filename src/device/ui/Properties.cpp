@@ -3,7 +3,9 @@
 #include "base/ui/OkCancel.h"
 
 #include "base/Prompt.h"
+#include "device/DeviceSettings.h"
 #include "device/IPAddress.h"
+#include "device/Locator.h"
 #include "device/ui/EditIPAddr.h"
 
 #include <QCheckBox>
@@ -25,7 +27,19 @@ QLineEdit *readOnlyText(QWidget *parent, const char *name)
     auto *edit = new QLineEdit(parent);
     edit->setObjectName(QLatin1String(name));
     edit->setReadOnly(true);
+    // Shown on the window's own background, so it does not pass for a field to type in.
+    QPalette palette = edit->palette();
+    palette.setBrush(QPalette::Base, palette.brush(QPalette::Window));
+    edit->setPalette(palette);
     return edit;
+}
+
+// A row whose label is the address field's buddy: its mnemonic focuses the field, and it
+// names the field for accessibility.
+void addLabelledRow(QFormLayout *form, QLabel *label, TEditIPAddr *field)
+{
+    field->SetLabel(label);
+    form->addRow(label, field);
 }
 
 QLineEdit *textField(QWidget *parent, const char *name, int maxLength, bool masked = false)
@@ -90,9 +104,7 @@ TfrmProperties::TfrmProperties(QWidget *parent) : QDialog(parent)
     buildDateTimePage(m_dateTimePage);
     buildSnmpPage(m_snmpPage);
     m_tabs->addTab(m_networkPage, QStringLiteral("Network"));
-    m_tabs->addTab(m_usersPage, QStringLiteral("Users && Passwords"));
-    m_tabs->addTab(m_dateTimePage, QStringLiteral("Date && Time"));
-    m_tabs->addTab(m_snmpPage, QStringLiteral("SNMP"));
+    ShowFullPages(true);
     connect(m_tabs, &QTabWidget::currentChanged, this, &TfrmProperties::pageChanged);
 
     const OkCancelButtons buttons = MakeOkCancelButtons(this);
@@ -133,11 +145,11 @@ void TfrmProperties::buildNetworkPage(QWidget *page)
     auto *form = new QFormLayout;
     form->addRow(QStringLiteral("Host name"), txtHostname);
     form->addRow(chkEnableDHCP);
-    form->addRow(lblIPAddress, txtIPAddress);
-    form->addRow(lblNetmask, txtNetmask);
-    form->addRow(lblGateway, txtGateway);
-    form->addRow(lblFstDns, txtFstDns);
-    form->addRow(lblSndDns, txtSndDns);
+    addLabelledRow(form, lblIPAddress, txtIPAddress);
+    addLabelledRow(form, lblNetmask, txtNetmask);
+    addLabelledRow(form, lblGateway, txtGateway);
+    addLabelledRow(form, lblFstDns, txtFstDns);
+    addLabelledRow(form, lblSndDns, txtSndDns);
 
     auto *layout = new QVBoxLayout(page);
     layout->addWidget(info);
@@ -224,7 +236,7 @@ void TfrmProperties::buildSnmpPage(QWidget *page)
 
     auto *form = new QFormLayout;
     form->addRow(chkEnableSNMP);
-    form->addRow(lblSNMPAddress, txtSNMPAddress);
+    addLabelledRow(form, lblSNMPAddress, txtSNMPAddress);
 
     auto *layout = new QVBoxLayout(page);
     layout->addWidget(note(page, QStringLiteral("The embedded SNMP agent provides remote administration and monitoring of "
@@ -237,61 +249,69 @@ void TfrmProperties::buildSnmpPage(QWidget *page)
 void TfrmProperties::SetDevice(const TDeviceData &device)
 {
     m_device = device;
-    m_rowDHCP = device.DHCP || device.IPAddress == IPAddress::Any.toLatin1();
 }
 
 bool TfrmProperties::IsFullConfigurable() const
 {
-    return m_device.FullConfig && m_device.IPAddress != IPAddress::Any.toLatin1();
+    return ::IsFullConfigurable(m_device);
 }
 
 bool TfrmProperties::Initialize()
 {
     m_generalDataFetched = false;
     m_adminPassword.clear();
+    const bool full = IsFullConfigurable();
     {
-        // Choosing the first page is not a first showing of the others.
+        // Choosing the first page, and taking pages away, is not a first showing of the others.
         const QSignalBlocker block(m_tabs);
         m_tabs->setCurrentWidget(m_networkPage);
+        ShowFullPages(full);
     }
     stDevice->setText(QString::fromLatin1(m_device.DeviceName));
     stMAC->setText(QString::fromLatin1(m_device.MAC));
     stVersion->setText(QString::fromLatin1(m_device.Version));
 
-    const bool full = IsFullConfigurable();
+    // Every opening starts from this device's own state, never from the last device's:
+    // the pages of a gateway without the full firmware are hidden, but their fields would
+    // still be checked and sent.
+    for (QLineEdit *edit : {txtUsername, txtUserPassword, txtUserRetypePassword, txtAdminPassword, txtAdminRetypePassword})
+        edit->clear();
+    const QDateTime now = QDateTime::currentDateTime();
+    dteDate->setDate(now.date());
+    dteTime->setTime(now.time());
     if (full) {
-        m_hostNameEditable = true;
         txtHostname->setEnabled(true);
         GetOrvanNetwork();
     } else {
-        m_hostNameEditable = m_device.HasHostName;
         txtHostname->setEnabled(m_device.HasHostName);
-        txtHostname->setText(m_device.HasHostName ? QString::fromLatin1(m_device.HostName) : QString());
-        chkEnableDHCP->setChecked(m_rowDHCP);
-        txtIPAddress->SetText(QString::fromLatin1(m_device.IPAddress));
-        txtNetmask->SetText(QString::fromLatin1(m_device.Netmask));
-        txtGateway->SetText(QString::fromLatin1(m_device.Gateway));
-        txtFstDns->SetText(QString());
-        txtSndDns->SetText(QString());
+        setNetworkFields(NetworkSettingsFromRow(m_device));
     }
     chkEnableDHCPClick();
-
-    m_tabs->setTabVisible(m_tabs->indexOf(m_usersPage), full);
-    m_tabs->setTabVisible(m_tabs->indexOf(m_dateTimePage), full);
-    m_tabs->setTabVisible(m_tabs->indexOf(m_snmpPage), full);
-    if (full) {
-        for (QLineEdit *edit : {txtUsername, txtUserPassword, txtUserRetypePassword, txtAdminPassword, txtAdminRetypePassword})
-            edit->clear();
-        const QDateTime now = QDateTime::currentDateTime();
-        dteDate->setDate(now.date());
-        dteTime->setTime(now.time());
-    }
     return true;
 }
 
-bool TfrmProperties::send(const QString &info, TPacket &request, TPacket &reply)
+void TfrmProperties::ShowFullPages(bool full)
 {
-    return m_services.sendAdmin && m_services.sendAdmin(info, m_device, request, reply);
+    // Removed from the tab bar rather than hidden, so nothing (a screen reader, the
+    // keyboard) reaches pages that do not apply to this device.
+    for (QWidget *page : {m_usersPage, m_dateTimePage, m_snmpPage}) {
+        const int index = m_tabs->indexOf(page);
+        if (index >= 0)
+            m_tabs->removeTab(index);
+    }
+    if (full) {
+        m_tabs->addTab(m_usersPage, QStringLiteral("Users && Passwords"));
+        m_tabs->addTab(m_dateTimePage, QStringLiteral("Date && Time"));
+        m_tabs->addTab(m_snmpPage, QStringLiteral("SNMP"));
+    }
+}
+
+AdminSend TfrmProperties::adminSend()
+{
+    return [this](const QString &info, const TPacket &request, TPacket &reply) {
+        TPacket sent = request;
+        return m_services.sendAdmin && m_services.sendAdmin(info, m_device, sent, reply);
+    };
 }
 
 void TfrmProperties::setNetworkFields(const TNetworkSettings &s)
@@ -313,41 +333,32 @@ void TfrmProperties::setNetworkFields(const TNetworkSettings &s)
 
 void TfrmProperties::GetOrvanNetwork()
 {
-    TPacket request, reply;
-    request.NewCommand("GETNET");
-    if (send(QStringLiteral("Getting Orvan Network Parameters..."), request, reply) && reply.IsCommand("NETWORK")) {
-        TNetworkSettings settings;
-        ReadNetworkReply(reply, settings);
-        // A gateway still waiting for its address from DHCP reports 0.0.0.0.
-        settings.DHCP = settings.DHCP || settings.IPAddress == IPAddress::Any;
+    TNetworkSettings settings;
+    if (ReadNetworkSettings(adminSend(), settings).ok()) {
         setNetworkFields(settings);
         return;
     }
-    Prompt::instance().error(QStringLiteral("Not Valid Response from Device."));
+    Prompt::instance().error(QString::fromLatin1(DeviceSettingsText::InvalidResponse));
+    // Not the fields of the last device shown: OK would write them into this one.
+    setNetworkFields(NetworkSettingsFromRow(m_device));
 }
 
 void TfrmProperties::GetOrvanGralProps()
 {
     m_generalDataFetched = true;
-    TPacket request, reply;
-    const QString userInfo = QStringLiteral("Getting User Data from Device...");
-
-    request.NewCommand("GETADMIN");
-    if (!send(userInfo, request, reply))
+    TGeneralProps props;
+    const TSettingsOutcome outcome = ReadGeneralProps(adminSend(), props);
+    // What was read before a request went unanswered is shown all the same.
+    if (props.AdminPassword)
+        m_adminPassword = *props.AdminPassword;
+    if (props.UserName)
+        txtUsername->setText(QString::fromLatin1(*props.UserName));
+    if (props.Time) {
+        dteDate->setDate(props.Time->date());
+        dteTime->setTime(props.Time->time());
+    }
+    if (!outcome.ok())
         return;
-    m_adminPassword = reply.IsCommand("ADMIN") ? reply.GetString("PWD", "") : QByteArray();
-
-    request.NewCommand("GETUSER");
-    if (!send(userInfo, request, reply))
-        return;
-    txtUsername->setText(reply.IsCommand("USER") ? QString::fromLatin1(reply.GetString("USERNAME", "")) : QString());
-
-    request.NewCommand("GETTIME");
-    if (!send(QStringLiteral("Getting current Date and Time from Device..."), request, reply))
-        return;
-    const QDateTime time = reply.GetDateTime("TIME", QDateTime::currentDateTime());
-    dteDate->setDate(time.date());
-    dteTime->setTime(time.time());
 
     QWidget *first = m_tabs->currentWidget() == m_usersPage ? static_cast<QWidget *>(txtUsername) : dteDate;
     first->setFocus();
@@ -448,19 +459,13 @@ void TfrmProperties::ConfigureNetwork()
         return;
     const TNetworkSettings settings = networkSettings();
     if (IsFullConfigurable()) {
-        TPacket request = BuildSetNet(*password, settings);
-        TPacket reply;
-        bool configured = send(QStringLiteral("Setting Device Network Configuration..."), request, reply) && reply.IsCommand("ACK");
-        if (configured) {
-            request.NewCommand("RESET");
-            configured = send(QStringLiteral("Resetting Device..."), request, reply) && reply.IsCommand("ACK");
-        }
-        if (configured)
-            Prompt::instance().information(QStringLiteral("Device Successfully Configured!."));
+        if (WriteNetworkSettings(adminSend(), *password, settings).ok())
+            Prompt::instance().information(QString::fromLatin1(LocatorText::Configured));
         else
-            Prompt::instance().error(QStringLiteral("Error Setting Device Configuration.\r\nCheck the Password."));
+            Prompt::instance().error(QString::fromLatin1(LocatorText::ConfigFailed));
     } else if (m_services.sendConfig) {
-        m_services.sendConfig(BuildConfigList(*password, m_device.MAC, settings, m_hostNameEditable), m_device.MAC);
+        // The locator's wait shows the gateway's verdict.
+        m_services.sendConfig(BuildConfigList(*password, m_device, settings), m_device.MAC);
     }
     accept();
 }
@@ -488,14 +493,8 @@ void TfrmProperties::ConfigureUser()
         Prompt::instance().warning(QStringLiteral("An empty Username will disable Authentication."));
     if (!checkAdministratorPassword())
         return;
-    TPacket request, reply;
-    request.NewCommand("SETUSER");
-    request.AddString("USERNAME", txtUsername->text().toLatin1());
-    request.AddString("PWD", txtUserPassword->text().toLatin1());
-    if (send(QStringLiteral("Setting Standard User Data..."), request, reply) && reply.IsCommand("ACK"))
-        Prompt::instance().information(QStringLiteral("User Data successfully configured."));
-    else
-        Prompt::instance().error(QStringLiteral("Not Valid Response from Device."));
+    showWriteOutcome(WriteUser(adminSend(), txtUsername->text().toLatin1(), txtUserPassword->text().toLatin1()),
+                     DeviceSettingsText::UserConfigured);
 }
 
 void TfrmProperties::ConfigureAdmin()
@@ -508,27 +507,24 @@ void TfrmProperties::ConfigureAdmin()
     if (!checkAdministratorPassword())
         return;
     const QByteArray newPassword = txtAdminPassword->text().toLatin1();
-    TPacket request, reply;
-    request.NewCommand("SETADMIN");
-    request.AddString("PWD", newPassword);
-    if (send(QStringLiteral("Setting Administrator Data..."), request, reply) && reply.IsCommand("ACK")) {
+    const TSettingsOutcome outcome = WriteAdministrator(adminSend(), newPassword);
+    if (outcome.ok())
         m_adminPassword = newPassword;
-        Prompt::instance().information(QStringLiteral("Administrator Data successfully configured."));
-    } else {
-        Prompt::instance().error(QStringLiteral("Not Valid Response from Device."));
-    }
+    showWriteOutcome(outcome, DeviceSettingsText::AdminConfigured);
 }
 
 void TfrmProperties::ConfigureDateTime()
 {
-    TPacket request, reply;
-    request.NewCommand("SETTIME");
-    request.AddDateTime("TIME", QDateTime(dteDate->date(), QTime(dteTime->time().hour(), dteTime->time().minute(),
-                                                                   dteTime->time().second())));
-    if (send(QStringLiteral("Setting Date and Time..."), request, reply) && reply.IsCommand("ACK"))
-        Prompt::instance().information(QStringLiteral("Date and Time successfully configured."));
+    showWriteOutcome(WriteDateTime(adminSend(), QDateTime(dteDate->date(), dteTime->time())),
+                     DeviceSettingsText::DateTimeConfigured);
+}
+
+void TfrmProperties::showWriteOutcome(const TSettingsOutcome &outcome, const char *done)
+{
+    if (outcome.ok())
+        Prompt::instance().information(QString::fromLatin1(done));
     else
-        Prompt::instance().error(QStringLiteral("Not Valid Response from Device."));
+        Prompt::instance().error(QString::fromLatin1(DeviceSettingsText::InvalidResponse));
 }
 
 void TfrmProperties::btnSetTimeNowClick()

@@ -2,6 +2,7 @@
 
 #include "base/DeviceData.h"
 #include "base/DscPkt.h"
+#include "device/DeviceSettings.h"
 #include "device/NetworkSettings.h"
 
 #include <QDialog>
@@ -69,14 +70,16 @@ private:
     void buildDateTimePage(QWidget *page);
     void buildSnmpPage(QWidget *page);
     void setNetworkFields(const TNetworkSettings &settings);
+    void ShowFullPages(bool full);
     void pageChanged(int index);
-    bool send(const QString &info, TPacket &request, TPacket &reply);
+    // The services' request to this dialog's device, for the settings sequences.
+    AdminSend adminSend();
     bool checkAdministratorPassword();
+    // "Not Valid Response from Device." unless the write succeeded.
+    void showWriteOutcome(const TSettingsOutcome &outcome, const char *done);
 
     TPropertiesServices m_services;
     TDeviceData m_device;
-    bool m_rowDHCP = false;
-    bool m_hostNameEditable = false;
     bool m_generalDataFetched = false;
     QByteArray m_adminPassword; // as GETADMIN returned it
 

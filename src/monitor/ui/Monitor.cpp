@@ -8,6 +8,7 @@
 #include "monitor/ui/WriteValue.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QShowEvent>
 #include <QStyle>
 #include <QTimer>
@@ -40,6 +41,8 @@ TfrmMonitor::TfrmMonitor(QWidget *parent)
     connect(ui->btnStop, &QPushButton::clicked, this, &TfrmMonitor::btnStopClick);
     connect(ui->btnWrite, &QPushButton::clicked, this, &TfrmMonitor::btnWriteClick);
     connect(ui->btnAck, &QPushButton::clicked, this, &TfrmMonitor::btnAckClick);
+    connect(ui->chkRecord, &QCheckBox::clicked, this, &TfrmMonitor::chkRecordClick);
+    connect(this, &TfrmMonitor::Ticked, this, &TfrmMonitor::RecordTick);
 }
 
 TfrmMonitor::~TfrmMonitor() = default;
@@ -85,6 +88,7 @@ void TfrmMonitor::FormShow()
     ShowMonitorStatus();
     ShowReading(m_scan.Reading());
     RestartGraphic();
+    ShowRecording();
 }
 
 // The tag list is fetched once per showing: activations after the download dialog or a
@@ -186,6 +190,44 @@ void TfrmMonitor::btnAckClick()
     m_scan.RequestAcknowledge();
 }
 
+void TfrmMonitor::chkRecordClick()
+{
+    if (!ui->chkRecord->isChecked()) {
+        m_log.Close();
+        ShowRecording();
+        return;
+    }
+    ui->chkRecord->setChecked(false); // until a file is open
+    Prompt::FileRequest request;
+    request.title = QStringLiteral("Record to File");
+    request.filter = QStringLiteral("CSV Files (*.csv)|*.csv|All Files (*.*)|*.*");
+    request.defaultSuffix = QStringLiteral("csv");
+    request.proposedName = m_log.FileName();
+    request.confirmOverwrite = true; // a file confirmed there is replaced, not appended to
+    const QString path = Prompt::instance().saveFile(request);
+    if (path.isEmpty())
+        return;
+    if (!m_log.Open(path))
+        Prompt::instance().error(m_log.ErrorString());
+    ShowRecording();
+}
+
+// A failed row ends the recording, never the monitoring.
+void TfrmMonitor::RecordTick(const TScanTick &tick)
+{
+    if (!m_log.IsOpen() || m_log.Write(tick))
+        return;
+    ShowRecording();
+    Prompt::instance().error(m_log.ErrorString());
+}
+
+void TfrmMonitor::ShowRecording()
+{
+    ui->chkRecord->setChecked(m_log.IsOpen());
+    ui->stRecordFile->setText(m_log.IsOpen() ? QDir::toNativeSeparators(m_log.FileName()) : QString());
+    ui->stRecordFile->setToolTip(ui->stRecordFile->text());
+}
+
 void TfrmMonitor::TimerScanTimer()
 {
     if (m_inTick)
@@ -278,5 +320,7 @@ void TfrmMonitor::done(int result)
         return;
     }
     m_timerScan->stop();
+    m_log.Close(); // a recording belongs to one showing of the window
+    ShowRecording();
     QDialog::done(result);
 }

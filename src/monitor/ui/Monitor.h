@@ -2,6 +2,7 @@
 
 #include "base/DeviceData.h"
 #include "device/HttpChannel.h"
+#include "monitor/MonitorLog.h"
 #include "monitor/MonitorScan.h"
 
 #include <QDialog>
@@ -40,6 +41,7 @@ public:
     const TMonitorScan &Scan() const { return m_scan; }
     const TValueHistory &History() const { return m_history; }
     QTimer *TimerScan() const { return m_timerScan; }
+    const TMonitorLog &Log() const { return m_log; }
     bool TickRunning() const { return m_inTick; }
     QString GetMonitorStatusString() const;
 
@@ -52,6 +54,8 @@ public slots:
     void btnStopClick();
     void btnWriteClick();
     void btnAckClick();
+    // Checked: asks for a file and records every value read to it; unchecked: stops recording.
+    void chkRecordClick();
 
 signals:
     // After every tick, with what it read: a log of the monitor can take it from here.
@@ -73,6 +77,8 @@ private:
     void AddPoint2Graph(int alarmState, double y);
     void ShowReading(const TMonitorReading &reading);
     void ShowMonitorStatus();
+    void RecordTick(const TScanTick &tick);
+    void ShowRecording();
 
     std::unique_ptr<Ui::TfrmMonitor> ui;
     TfrmGetTagConfig *m_frmGetTagConfig;
@@ -83,6 +89,7 @@ private:
     THttpChannel m_channel;
     TMonitorScan m_scan{m_channel};
     TValueHistory m_history;
+    TMonitorLog m_log;
     TMonitorState m_state = TMonitorState::Stopped;
     bool m_activated = false;     // the tag list of this showing was fetched
     bool m_inTick = false;
