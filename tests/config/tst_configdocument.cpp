@@ -196,17 +196,6 @@ private slots:
                            "txtEMailInterRetries=15", "txtEMailSender=gw@example.com", "chkAuth=1", "txtUser=gw",
                            "txtUser:enabled", "txtPass1=secret", "txtPass2=secret", "txtEMailServer:enabled"}
             << "LEVEL|Modbus Serial|3|40010|Float|No|0|No|Yes|0|100|Yes|10|90|Yes|None|0|0|Yes|2" << 0;
-        QTest::newRow("hostlink, a server cut with a warning")
-            << TagProtocol::Hostlink
-            << QByteArray("[GENERAL]\nFILETYPE=HL\nFILEVERSION=1.0\n[COM]\nCOMTYPE=3\nBAUD=115200\nPARITY=1\n"
-                          "SCANTIME=0\nMSGTOUT=2000\n[SMTP]\nTIMEOUT=20\nRETRIES=5\nRETRYINT=10\nSERVER=")
-                   + QByteArray(60, 's')
-                   + "\n[TAG0]\nNAME=IN2\nSOURCE=Orvan Input\nUNITID=0\nREGTABLE=IR\nADDRESS=00000\n"
-                     "TYPE=Single bit\nBITPOS=2\nREADONLY=Yes\nKIND=0\n"
-            << QStringList{"cboComType=RS-422", "cboBaudRate=115200", "cboParity=Odd", "stScanTime=0 ms",
-                           "stMessageTout=2000 ms", QStringLiteral("txtEMailServer=") + QString(49, QLatin1Char('s')),
-                           "txtEMailServer:disabled"}
-            << "IN2|Orvan Input|0|IR|00000|Single bit|2|Yes|||||||||||0" << 1;
         QTest::newRow("df1, even parity, no e-mail section")
             << TagProtocol::DF1
             << QByteArray("[GENERAL]\nFILETYPE=DF1\nFILEVERSION=2.0\n[COM]\nCOMTYPE=0\nBAUD=2400\nPARITY=1\n"
@@ -254,7 +243,6 @@ private slots:
         QTest::newRow("up on the second") << QStringList{"recipient=1", "btnUp"} << true << QStringList{};
         QTest::newRow("up on the first") << QStringList{"recipient=0", "btnUp"} << false << QStringList{};
         QTest::newRow("down on the last") << QStringList{"recipient=1", "btnDown"} << false << QStringList{};
-        QTest::newRow("down without a selection") << QStringList{"btnDown"} << false << QStringList{};
         QTest::newRow("a character beyond Latin-1") << QStringList{"chkEMailEnable=1", "chkAuth=1", "txtPass1=p\u20ACw"}
                                                    << true << QStringList{"txtPass1=pw"};
         QTest::newRow("letters in a number field") << QStringList{"txtEMailTimeout=a"} << true

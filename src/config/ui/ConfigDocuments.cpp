@@ -37,7 +37,11 @@ TMDIConfig::TMDIConfig(std::unique_ptr<TConfigModel> model, QWidget *parent)
     connect(m_pages, &TConfigPages::tagEditRequested, this, &TConfigDocument::tagEditRequested);
 }
 
-TMDIConfig::~TMDIConfig() = default;
+TMDIConfig::~TMDIConfig()
+{
+    // The pages write into the model: they go first.
+    delete m_pages;
+}
 
 QSize TMDIConfig::sizeHint() const
 {
