@@ -22,6 +22,12 @@ if(NOT EXISTS "${program}" OR IS_DIRECTORY "${program}")
   fail("the program was not installed: ${program}")
 endif()
 
+# The command line beside it runs without a display.
+execute_process(COMMAND "${prefix}/bin/kova-cli" --help RESULT_VARIABLE rc OUTPUT_VARIABLE help ERROR_VARIABLE help)
+if(NOT rc EQUAL 0 OR NOT help MATCHES "kova-cli COMMAND")
+  fail("the command line was not installed or does not run: ${rc} ${help}")
+endif()
+
 # The capability: granted when installing as root, otherwise the exact command is given.
 execute_process(COMMAND id -u OUTPUT_VARIABLE uid OUTPUT_STRIP_TRAILING_WHITESPACE)
 if(uid STREQUAL "0")

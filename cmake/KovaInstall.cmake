@@ -1,14 +1,14 @@
 # Installs Kova as a Linux desktop program, and packs it for Debian:
 #   cmake --install build --prefix ~/.local      (or /usr/local as root)
 #   cd build && cpack -G DEB                     (scripts/package does both build and pack)
-# The program, its desktop entry and its icon in the hicolor sizes.
+# The program and its command line, its desktop entry and its icon in the hicolor sizes.
 # orvan-sim, the tests and the benchmarks stay in the build tree.
 include(GNUInstallDirs)
 
 option(KOVA_INSTALL_GRANT_CAPABILITY
   "Grant cap_net_bind_service to the installed program when installing as root" ON)
 
-install(TARGETS kova RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS kova kova-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 install(DIRECTORY resources/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons
         FILES_MATCHING PATTERN "kova.png")

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QPointer>
+#include <QThread>
 #include <QThreadPool>
 
 #include <atomic>
@@ -14,7 +15,9 @@
 
 namespace {
 
-int g_depth = 0;
+// Per thread: a window asks about the waits of its own thread, and transfers on other
+// threads must not race on one count.
+thread_local int g_depth = 0;
 
 // One worker thread is kept for the calls: starting a thread per request costs about as
 // much as a loopback exchange, and exchanges come in runs (a configuration transfer is
@@ -156,7 +159,11 @@ QThreadPool &spareWorkers()
 
 void runBlocking(const std::function<void()> &call)
 {
-    if (!QCoreApplication::instance()) {
+    // Off the application's thread there is no window to keep painting: the call runs right
+    // here. That spares two thread hand-overs per exchange, and lets any number of threads
+    // (a command line's transfers, one per gateway) make calls at the same time.
+    const QCoreApplication *application = QCoreApplication::instance();
+    if (!application || QThread::currentThread() != application->thread()) {
         call();
         return;
     }

@@ -44,6 +44,24 @@ QString ProtocolWord(TagProtocol protocol)
     return QStringLiteral("DF1");
 }
 
+quint8 FamilyOfProtocol(TagProtocol protocol)
+{
+    switch (protocol) {
+    case TagProtocol::Modbus:
+        return FamilyModbus;
+    case TagProtocol::Hostlink:
+        return FamilyHostlink;
+    case TagProtocol::DF1:
+        break;
+    }
+    return FamilyDF1;
+}
+
+bool ProtocolMatchesDevice(TagProtocol protocol, const TDeviceData &device)
+{
+    return device.ProtocolFamily == FamilyOfProtocol(protocol);
+}
+
 // A new document's record is what a fresh editor model gives.
 void SetNewConfigDefaults(TModbusOrvanConfig &config) { TModbusConfigModel().GetAllConfig(config); }
 void SetNewConfigDefaults(THostlinkOrvanConfig &config) { THostlinkConfigModel().GetAllConfig(config); }

@@ -126,3 +126,14 @@ void SetNewConfigDefaults(TDF1OrvanConfig &config);
 
 // "Modbus", "Hostlink", "DF1": the protocol's word in the transfer texts.
 QString ProtocolWord(TagProtocol protocol);
+
+// The protocol family (TDeviceData::ProtocolFamily) of the gateways that take a
+// configuration of this protocol. A send goes only to a gateway of that family.
+quint8 FamilyOfProtocol(TagProtocol protocol);
+bool ProtocolMatchesDevice(TagProtocol protocol, const TDeviceData &device);
+
+namespace TransferText {
+// Refusal of a send to a gateway of another protocol family.
+inline constexpr char WrongModel[] = "The Configuration file you're trying to send do not correspond\r\n"
+                                     "to the Model of the Connected Orvan.";
+}

@@ -6,6 +6,28 @@
 
 #include <QScopedValueRollback>
 
+LogInOutcome LogIn(THttpChannel &channel, const TDeviceData &device, const QByteArray &password,
+                   TDeviceData *connected)
+{
+    TPacket request;
+    request.NewCommand("GETADMIN");
+    TPacket reply;
+    if (!channel.SendHTTPAdminServer(QStringLiteral("Connecting..."), device.IPAddress, device.RemoteHost, request,
+                                     reply))
+        return LogInOutcome::NoResponse;
+    // The reply's command is not checked: a gateway that answers anything but the right
+    // password is refused here.
+    if (reply.GetString("PWD", {}) != password)
+        return LogInOutcome::WrongPassword;
+    if (connected) {
+        *connected = device;
+        connected->UserName = "admin";
+        connected->Password = password;
+        connected->FullConfig = device.DeviceName.contains("Orvan");
+    }
+    return LogInOutcome::Connected;
+}
+
 bool TDeviceConnection::ConnectToDevice(const TDeviceData &device)
 {
     // One log-in at a time: a second one started while the first waits for its reply
@@ -18,27 +40,19 @@ bool TDeviceConnection::ConnectToDevice(const TDeviceData &device)
         return false;
 
     // The connected device changes only once the gateway has accepted the password.
-    TDeviceData candidate = device;
-    candidate.UserName = "admin";
-    candidate.FullConfig = device.DeviceName.contains("Orvan");
-
-    TPacket request;
-    request.NewCommand("GETADMIN");
-    TPacket reply;
-    if (!m_channel.SendHTTPAdminServer(QStringLiteral("Connecting..."), candidate.IPAddress, candidate.RemoteHost,
-                                       request, reply)) {
-        Prompt::instance().error(QStringLiteral("Unable to connect to Device."));
+    TDeviceData candidate;
+    switch (LogIn(m_channel, device, *typed, &candidate)) {
+    case LogInOutcome::NoResponse:
+        Prompt::instance().error(QString::fromLatin1(ConnectionText::NoResponse));
         return false;
-    }
-    // The reply's command is not checked: a gateway that answers anything but the right
-    // password is refused below.
-    if (reply.GetString("PWD", {}) != *typed) {
-        Prompt::instance().error(QStringLiteral("Unable to connect to Device. Wrong Password."));
+    case LogInOutcome::WrongPassword:
+        Prompt::instance().error(QString::fromLatin1(ConnectionText::WrongPassword));
         return false;
+    case LogInOutcome::Connected:
+        break;
     }
     const QString name = QString::fromLatin1(candidate.DeviceName + "/" + candidate.MAC);
     Prompt::instance().information(QStringLiteral("Succesfully Connected to %1.").arg(name));
-    candidate.Password = *typed;
     m_device = candidate;
     m_connected = true;
     if (!IsFirmwareCompatible(m_device.Version, m_device.ProtocolFamily) && showIncompatibleFirmware)

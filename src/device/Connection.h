@@ -3,10 +3,27 @@
 #include "base/DeviceData.h"
 #include "device/Firmware.h"
 
+#include <QString>
+
 #include <functional>
 #include <optional>
 
 class THttpChannel;
+
+// The outcome of the administrator password check.
+enum class LogInOutcome { Connected, NoResponse, WrongPassword };
+
+namespace ConnectionText {
+inline constexpr char NoResponse[] = "Unable to connect to Device.";
+inline constexpr char WrongPassword[] = "Unable to connect to Device. Wrong Password.";
+}
+
+// The log-in exchange itself, without windows or prompts: one GETADMIN, whose PWD must equal
+// the typed password exactly. On Connected, *connected (when given) is the device as it is
+// then held: UserName "admin", the password, FullConfig by its model name. The window's
+// connection and the command line both log in through this.
+LogInOutcome LogIn(THttpChannel &channel, const TDeviceData &device, const QByteArray &password,
+                   TDeviceData *connected = nullptr);
 
 // The log-in to one gateway. A connection is a client-side state only: the gateway keeps
 // no session, so disconnecting sends nothing.

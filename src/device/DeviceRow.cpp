@@ -50,4 +50,11 @@ TDeviceData device(const QList<QByteArray> &cells)
     return d;
 }
 
+Change changeFor(bool listed, const TDeviceData &record)
+{
+    if (!listed)
+        return Change::Add;
+    return record.RemoteHost.isEmpty() ? Change::Keep : Change::Overwrite;
+}
+
 } // namespace DeviceRow

@@ -35,4 +35,10 @@ QList<QByteArray> cells(const TDeviceData &device);
 // A record from a row's texts: every listed field; UserName and Password stay empty.
 TDeviceData device(const QList<QByteArray> &cells);
 
+// What a record does to the list, whose rows are told apart by MAC: one not listed yet is
+// added; a listed one is overwritten only by a remote device's record, so the first
+// broadcast answer of a MAC stays (and a remote row is not replaced by one).
+enum class Change { Add, Overwrite, Keep };
+Change changeFor(bool listed, const TDeviceData &record);
+
 } // namespace DeviceRow

@@ -32,21 +32,36 @@ TDeviceData RemoteDeviceData(const QByteArray &host, const TPacket &deviceReply,
     return device;
 }
 
-RemoteSearchOutcome SearchRemoteDevice(THttpChannel &channel, const QByteArray &host, TDeviceData &device)
+RemoteSearchOutcome QueryRemoteDevice(THttpChannel &channel, const QByteArray &host, TDeviceData &device,
+                                      QByteArray *failed)
 {
+    const auto failure = [failed](const char *command, RemoteSearchOutcome outcome) {
+        if (failed)
+            *failed = command;
+        return outcome;
+    };
     TPacket request;
     TPacket deviceReply;
     request.NewCommand("GETDEVICE");
     if (!channel.SendHTTPAdminServer(kSearching, host, host, request, deviceReply))
-        return RemoteSearchOutcome::NoResponse;
+        return failure("GETDEVICE", RemoteSearchOutcome::NoResponse);
     TPacket networkReply;
     request.NewCommand("GETNET");
     if (!channel.SendHTTPAdminServer(kSearching, host, host, request, networkReply))
-        return RemoteSearchOutcome::NoResponse;
-    if (!deviceReply.IsCommand("DEVICE") || !networkReply.IsCommand("NETWORK")) {
-        Prompt::instance().error(QStringLiteral("Not Valid Response from Device."));
-        return RemoteSearchOutcome::InvalidResponse;
-    }
+        return failure("GETNET", RemoteSearchOutcome::NoResponse);
+    // Both replies are judged only once both are in, as the search has always done.
+    if (!deviceReply.IsCommand("DEVICE"))
+        return failure("GETDEVICE", RemoteSearchOutcome::InvalidResponse);
+    if (!networkReply.IsCommand("NETWORK"))
+        return failure("GETNET", RemoteSearchOutcome::InvalidResponse);
     device = RemoteDeviceData(host, deviceReply, networkReply);
     return RemoteSearchOutcome::Found;
+}
+
+RemoteSearchOutcome SearchRemoteDevice(THttpChannel &channel, const QByteArray &host, TDeviceData &device)
+{
+    const RemoteSearchOutcome outcome = QueryRemoteDevice(channel, host, device);
+    if (outcome == RemoteSearchOutcome::InvalidResponse)
+        Prompt::instance().error(QString::fromLatin1(RemoteSearchText::InvalidResponse));
+    return outcome;
 }

@@ -1,5 +1,7 @@
 #include "site/FtpTransfer.h"
 
+#include "base/KovaOptions.h"
+
 #include <Poco/Exception.h>
 #include <Poco/Net/DialogSocket.h>
 #include <Poco/Net/FTPClientSession.h>
@@ -31,6 +33,19 @@ bool allDigits(const QByteArray &text)
 }
 
 } // namespace
+
+FtpProxySettings ReadFtpProxySettings()
+{
+    FtpProxySettings proxy;
+    proxy.enabled = GetFTPProxyEnabled();
+    proxy.host = GetFTPProxyServer().toLatin1();
+    proxy.port = quint16(GetFTPProxyPort());
+    proxy.logon = GetFTPProxyAuth();
+    proxy.user = GetFTPProxyUserName().toLatin1();
+    proxy.password = GetFTPProxyPassword().toLatin1();
+    proxy.method = GetFTPProxyMethod();
+    return proxy;
+}
 
 FtpTarget FtpTargetFor(const TDeviceData &device, const FtpProxySettings &settings, quint16 port)
 {

@@ -26,6 +26,10 @@ struct FtpProxySettings
     int method = UserAtHost;
 };
 
+// The PROXYFTP settings of kova.ini, as the window's web site transfer and the command
+// line use them.
+FtpProxySettings ReadFtpProxySettings();
+
 // Where to connect and as whom.
 struct FtpTarget
 {

@@ -7,7 +7,10 @@
 #include <QThread>
 #include <QTimer>
 
+#include <atomic>
 #include <stdexcept>
+#include <thread>
+#include <vector>
 
 class TestBlockingCall : public QObject
 {
@@ -31,6 +34,42 @@ private slots:
         bool ran = false;
         runBlocking([&] { ran = true; }); // the worker survived
         QVERIFY(ran);
+    }
+
+    // Worker threads (one transfer each) call at the same time: each call runs on its own
+    // caller's thread, none waits for another, and the application thread sees no wait.
+    void callsFromOtherThreadsRunThere()
+    {
+        constexpr int Threads = 6;
+        std::atomic_int onCaller = 0;
+        std::atomic_int inside = 0;
+        std::atomic_int mostInside = 0;
+        std::atomic_int thrown = 0;
+        std::vector<std::thread> threads;
+        for (int t = 0; t < Threads; ++t)
+            threads.emplace_back([&] {
+                const QThread *caller = QThread::currentThread();
+                runBlocking([&] {
+                    if (QThread::currentThread() == caller)
+                        ++onCaller;
+                    const int now = ++inside;
+                    for (int seen = mostInside; now > seen && !mostInside.compare_exchange_weak(seen, now);)
+                        ;
+                    QThread::msleep(100);
+                    --inside;
+                });
+                try {
+                    runBlocking([] { throw std::runtime_error("boom"); });
+                } catch (const std::runtime_error &) {
+                    ++thrown;
+                }
+            });
+        QVERIFY(!blockingCallInProgress());
+        for (std::thread &thread : threads)
+            thread.join();
+        QCOMPARE(onCaller.load(), Threads);
+        QCOMPARE(thrown.load(), Threads);
+        QVERIFY2(mostInside.load() > 1, "the calls ran one after the other");
     }
 
     // While a slow call waits, timers fire; a call started from one of them runs at once

@@ -62,17 +62,7 @@ TMainForm::TMainForm(Endpoints endpoints, TDocumentKinds kinds, QWidget *parent)
     m_channel.setReadTimeout(m_endpoints.httpReadTimeoutMs);
     TfrmTransferSite::SetFtpPort(m_endpoints.ftpPort);
     // The web site transfer reads the FTP proxy settings at each connection.
-    TfrmTransferSite::SetProxySettingsSource([] {
-        FtpProxySettings proxy;
-        proxy.enabled = GetFTPProxyEnabled();
-        proxy.host = GetFTPProxyServer().toLatin1();
-        proxy.port = quint16(GetFTPProxyPort());
-        proxy.logon = GetFTPProxyAuth();
-        proxy.user = GetFTPProxyUserName().toLatin1();
-        proxy.password = GetFTPProxyPassword().toLatin1();
-        proxy.method = GetFTPProxyMethod();
-        return proxy;
-    });
+    TfrmTransferSite::SetProxySettingsSource(ReadFtpProxySettings);
 
     CreateActions();
     CreateMenus();

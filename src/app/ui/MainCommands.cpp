@@ -4,6 +4,7 @@
 #include "base/Prompt.h"
 #include "app/ui/About.h"
 #include "base/ui/ConfigDocument.h"
+#include "config/ConfigTransfer.h"
 #include "app/ui/NewFile.h"
 #include "app/ui/Options.h"
 #include "device/ui/DeviceList.h"
@@ -249,8 +250,7 @@ void TMainForm::ConfigurationSendToOrvanExecute()
         return;
     const DeviceCommand command(*this);
     if (m_kinds[size_t(KindOf(document))].family != ConnectedDevice().ProtocolFamily) {
-        Prompt::instance().error(QStringLiteral("The Configuration file you're trying to send do not correspond\r\n"
-                                                "to the Model of the Connected Orvan."));
+        Prompt::instance().error(QString::fromLatin1(TransferText::WrongModel));
         return;
     }
     document->SendToOrvan(ConnectedDevice());

@@ -2,6 +2,7 @@
 
 #include "app/ui/KovaIcons.h"
 #include "config/ConfigFile.h"
+#include "config/ConfigTransfer.h"
 #include "config/ui/ConfigDocuments.h"
 #include "site/ui/Site.h"
 
@@ -9,12 +10,13 @@ TDocumentKinds StandardDocumentKinds()
 {
     using Role = TDocumentKind::Role;
     TDocumentKinds kinds(4);
-    kinds[KindModbus] = {QStringLiteral("Orvan Modbus Configuration"), QStringLiteral(".ovc"), Role::Configuration, 0,
-                         KovaIcons::documentKind(KindModbus), {}, {}, {}, {}, {}, {}};
-    kinds[KindHostlink] = {QStringLiteral("Orvan Hostlink Configuration"), QStringLiteral(".ovc"), Role::Configuration, 1,
-                           KovaIcons::documentKind(KindHostlink), {}, {}, {}, {}, {}, {}};
-    kinds[KindDF1] = {QStringLiteral("Orvan DF1 Configuration"), QStringLiteral(".ovc"), Role::Configuration, 2,
-                      KovaIcons::documentKind(KindDF1), {}, {}, {}, {}, {}, {}};
+    const auto configuration = [](const char *caption, TagProtocol protocol, int index) {
+        return TDocumentKind{QLatin1String(caption), QStringLiteral(".ovc"), Role::Configuration,
+                             FamilyOfProtocol(protocol), KovaIcons::documentKind(index), {}, {}, {}, {}, {}, {}};
+    };
+    kinds[KindModbus] = configuration("Orvan Modbus Configuration", TagProtocol::Modbus, KindModbus);
+    kinds[KindHostlink] = configuration("Orvan Hostlink Configuration", TagProtocol::Hostlink, KindHostlink);
+    kinds[KindDF1] = configuration("Orvan DF1 Configuration", TagProtocol::DF1, KindDF1);
     kinds[KindWebSite] = {QStringLiteral("Orvan Web Site"), QStringLiteral(".qsw"), Role::WebSite, 0,
                           KovaIcons::documentKind(KindWebSite), {}, {}, {}, {}, {}, {}};
 

@@ -120,13 +120,18 @@ void TDeviceListView::AddDeviceToList(const TDeviceData &device)
 {
     const int row = DeviceIsListed(device);
     QTreeWidgetItem *changed = nullptr;
-    if (row < 0) {
+    switch (DeviceRow::changeFor(row >= 0, device)) {
+    case DeviceRow::Change::Add:
         changed = new QTreeWidgetItem;
         writeRow(changed, device);
         addTopLevelItem(changed);
-    } else if (!device.RemoteHost.isEmpty()) {
+        break;
+    case DeviceRow::Change::Overwrite:
         changed = topLevelItem(row);
         writeRow(changed, device);
+        break;
+    case DeviceRow::Change::Keep:
+        break;
     }
     if (changed)
         keepSorted(changed);

@@ -1,6 +1,5 @@
 #include "site/ui/TransferSite.h"
 
-#include "base/BlockingCall.h"
 #include "base/Prompt.h"
 
 #include <QGridLayout>
@@ -14,8 +13,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-const char *const SiteFileName = "userpage.qsw";
 
 std::function<FtpProxySettings()> &proxySource()
 {
@@ -188,25 +185,19 @@ void TfrmTransferSite::SetStatus(const QString &text)
     lblStatus->setText(text);
 }
 
-bool TfrmTransferSite::InitFtpClient()
+void TfrmTransferSite::InitFtpClient()
 {
-    const FtpTarget target = FtpTargetFor(m_device, proxySource()(), g_port);
     FtpClient::Options options;
     options.timeoutMs = g_timeoutMs;
-    m_client = std::make_unique<FtpClient>(target, options);
-    SetStatus(QStringLiteral("Connecting to FTP Server..."));
-    try {
-        runBlocking([this] { m_client->Connect(); });
-        return true;
-    } catch (const std::exception &) {
-        if (!m_cancelled)
-            Prompt::instance().error(QStringLiteral("Error while trying to connect to Orvan FTP Server.\r\n"
-                                                    "Verify connection or wait for Orvan to establish the connection."));
-        SetStatus(m_cancelled ? QStringLiteral("TRANSFER CANCELED!") : QStringLiteral("TRANSFER ERROR!"));
-        SetButtonClose();
-        TimerBlink->start();
-        return false;
-    }
+    TSiteTransferObserver observer;
+    observer.status = [this](const QString &text) { SetStatus(text); };
+    observer.workBegin = [this](qint64 total) {
+        m_running = true;
+        IdFTPWorkBegin(total);
+    };
+    observer.work = ProgressReporter();
+    observer.workEnd = [this] { IdFTPWorkEnd(); };
+    m_transfer = std::make_unique<TSiteTransfer>(FtpTargetFor(m_device, proxySource()(), g_port), options, observer);
 }
 
 FtpClient::Progress TfrmTransferSite::ProgressReporter()
@@ -234,75 +225,31 @@ FtpClient::Progress TfrmTransferSite::ProgressReporter()
 void TfrmTransferSite::DoUpload()
 {
     m_busy = true;
-    if (!InitFtpClient()) {
-        m_busy = false;
-        if (m_closeWhenDone)
-            QDialog::reject();
-        return;
-    }
-    bool failed = false;
-    try {
-        if (m_cancelled)
-            throw FtpCancelled();
-        SetStatus(QStringLiteral("Sending File..."));
-        m_running = true;
-        IdFTPWorkBegin(m_buffer.size());
-        const FtpClient::Progress progress = ProgressReporter();
-        const QByteArray bytes = m_buffer;
-        runBlocking([&] { m_client->Upload(SiteFileName, bytes, progress); });
-        IdFTPWorkEnd();
-        SetStatus(QStringLiteral("Disconnecting..."));
-        runBlocking([this] { m_client->Disconnect(); });
-        SetStatus(QStringLiteral("TRANSFER COMPLETED!"));
-        SetButtonClose();
-        m_completed = true;
-    } catch (const std::exception &) {
-        failed = true;
-    }
-    Finish(failed);
+    InitFtpClient();
+    Finish(m_transfer->Send(m_buffer));
 }
 
 void TfrmTransferSite::DoDownload()
 {
     m_busy = true;
-    if (!InitFtpClient()) {
-        m_busy = false;
-        if (m_closeWhenDone)
-            QDialog::reject();
-        return;
-    }
-    bool failed = false;
-    try {
-        qint64 expected = 0;
-        runBlocking([&] { expected = m_client->ExpectedSize(SiteFileName); });
-        if (m_cancelled)
-            throw FtpCancelled();
-        m_expectedTotal = expected;
-        SetStatus(QStringLiteral("Getting File..."));
-        m_running = true;
-        IdFTPWorkBegin(-1);
-        const FtpClient::Progress progress = ProgressReporter();
-        QByteArray received;
-        runBlocking([&] { received = m_client->Download(SiteFileName, progress); });
-        IdFTPWorkEnd();
+    InitFtpClient();
+    QByteArray received;
+    const bool completed = m_transfer->Get(received);
+    if (completed)
         m_buffer = received;
-        SetStatus(QStringLiteral("Disconnecting..."));
-        runBlocking([this] { m_client->Disconnect(); });
-        SetStatus(QStringLiteral("TRANSFER COMPLETED!"));
-        SetButtonClose();
-        m_completed = true;
-    } catch (const std::exception &) {
-        failed = true;
-    }
-    Finish(failed);
+    Finish(completed);
 }
 
-void TfrmTransferSite::Finish(bool failed)
+void TfrmTransferSite::Finish(bool completed)
 {
-    if (failed) {
+    if (completed) {
+        SetButtonClose();
+        m_completed = true;
+    } else {
         if (m_inWork)
             IdFTPWorkEnd();
-        runBlocking([this] { m_client->Disconnect(); });
+        if (m_transfer->Failure().kind == TSiteFailure::Kind::Connect && !m_cancelled)
+            Prompt::instance().error(QString::fromLatin1(SiteTransferText::ConnectFailed));
         SetStatus(m_cancelled ? QStringLiteral("TRANSFER CANCELED!") : QStringLiteral("TRANSFER ERROR!"));
         SetButtonClose();
     }
@@ -352,8 +299,8 @@ void TfrmTransferSite::btnCancelClick()
         // Cleared first, so a second click does not abort again.
         m_running = false;
         m_cancelled = true;
-        if (m_client)
-            m_client->Cancel();
+        if (m_transfer)
+            m_transfer->Cancel();
         m_closeWhenDone = true;
         return;
     }
@@ -361,8 +308,8 @@ void TfrmTransferSite::btnCancelClick()
         // Connecting or listing: that step cannot be cut short, so the transfer is told to
         // stop before it moves any data, and the dialog closes once it has.
         m_cancelled = true;
-        if (m_client)
-            m_client->Cancel();
+        if (m_transfer)
+            m_transfer->Cancel();
         m_closeWhenDone = true;
         return;
     }
@@ -426,5 +373,5 @@ void TfrmTransferSite::done(int result)
 void TfrmTransferSite::FormClose()
 {
     TimerBlink->stop();
-    m_client.reset();
+    m_transfer.reset();
 }

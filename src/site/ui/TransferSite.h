@@ -1,7 +1,7 @@
 #pragma once
 
 #include "base/DeviceData.h"
-#include "site/FtpTransfer.h"
+#include "site/SiteTransfer.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
@@ -15,9 +15,9 @@ class QProgressBar;
 class QPushButton;
 class QTimer;
 
-// Sends the web site image to the connected device, or gets it, as "userpage.qsw" by FTP.
-// The transfer starts when the dialog comes up and runs once per showing; its blocking
-// calls run off the user-interface thread so the window repaints and Cancel works.
+// Sends the web site image to the connected device, or gets it, as "userpage.qsw" by FTP
+// (TSiteTransfer). The transfer starts when the dialog comes up and runs once per showing;
+// its blocking calls run off the user-interface thread so the window repaints and Cancel works.
 class TfrmTransferSite : public QDialog
 {
     Q_OBJECT
@@ -56,10 +56,10 @@ private slots:
 private:
     void FormShow();
     void FormClose();
-    bool InitFtpClient();
+    void InitFtpClient();
     void DoUpload();
     void DoDownload();
-    void Finish(bool failed);
+    void Finish(bool completed);
     void SetButtonCancel();
     void SetButtonClose();
     void SetStatus(const QString &text);
@@ -81,7 +81,7 @@ private:
     bool m_inWork = false;
     qint64 m_expectedTotal = 0;
     QElapsedTimer m_start;
-    std::unique_ptr<FtpClient> m_client;
+    std::unique_ptr<TSiteTransfer> m_transfer;
     std::shared_ptr<std::atomic<qint64>> m_progress;
     std::shared_ptr<std::atomic<bool>> m_progressPosted;
 
