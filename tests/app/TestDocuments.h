@@ -82,7 +82,11 @@ public:
     }
     QString TagNameAt(int row) const override { return tags->topLevelItem(row)->text(0); }
     void DeleteSelectedTag() override { delete tags->topLevelItem(SelectedTagRow()); }
-    void LoadTagIntoDialog(int row) override { dialogName = TagNameAt(row); }
+    bool LoadTagIntoDialog(int row) override
+    {
+        dialogName = TagNameAt(row);
+        return true;
+    }
     bool ExecuteTagDialog(bool editMode) override
     {
         dialogModes << editMode;
@@ -180,6 +184,7 @@ inline std::function<bool(const QString &)> firstLineIs(const QByteArray &word)
 inline TDocumentKinds TestDocumentKinds()
 {
     TDocumentKinds kinds = StandardDocumentKinds();
+    kinds[KindHostlink].create = nullptr; // a kind without its document
     PlugDocument<TTestConfigDocument>(kinds[KindModbus], firstLineIs("MODBUS"));
     PlugDocument<TTestConfigDocument>(kinds[KindDF1], firstLineIs("DF1"));
     PlugSiteDocument<TTestSiteDocument>(kinds[KindWebSite], firstLineIs("SITE"));

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTest>
@@ -15,7 +16,7 @@
 //   "rdoNegative"         clicks the button (any name without "=")
 //   "tabPages=2"          brings the page forward
 // and reads controls back for comparison:
-//   "name=value"          the field's text, the list's text, or "1"/"0" for a box
+//   "name=value"          the field's text, the list's text, a label's text, or "1"/"0" for a box
 //   "name:enabled", "name:disabled", "name:visible", "name:hidden"
 namespace TagDialogDriver {
 
@@ -70,6 +71,8 @@ inline QString valueOf(QWidget *widget)
         return list->currentText();
     if (auto *button = qobject_cast<QAbstractButton *>(widget))
         return button->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+    if (auto *label = qobject_cast<QLabel *>(widget))
+        return label->text();
     return QString();
 }
 

@@ -7,7 +7,7 @@
 #include "app/ui/NewFile.h"
 #include "base/KovaOptions.h"
 #include "app/ui/Options.h"
-#include "config/ui/TagDialogs.h"
+#include "config/ui/ConfigDialogs.h"
 #include "device/ui/Connection.h"
 #include "device/ui/DeviceList.h"
 #include "device/ui/Password.h"
@@ -299,10 +299,9 @@ void TMainForm::CreateDialogs()
             m_frmMonitor->exec();
         });
     }
-    // The tag dialogs and their internal tag picker, which the configuration documents open.
-    TagDialogs::Create(this);
-    // TfrmEmail, TfrmTransferModbusConfig, TfrmInputInteger, TfrmTransferHostlinkConfig,
-    // TfrmTransferDF1Config, TfrmNoFeature.
+    // What the configuration documents open: the tag dialogs with their internal tag picker,
+    // the e-mail address and number dialogs, the transfer dialogs.
+    ConfigDialogs::Create(this, m_channel);
 }
 
 QList<TMDIChild *> TMainForm::Documents() const
@@ -442,6 +441,8 @@ void TMainForm::AddDocument(TMDIChild *document, int kind)
     window->setAttribute(Qt::WA_DeleteOnClose);
     connect(document, &TMDIChild::documentStateChanged, this, &TMainForm::ScheduleUpdate);
     connect(document, &QObject::destroyed, this, &TMainForm::ScheduleUpdate);
+    if (auto *config = qobject_cast<TConfigDocument *>(document)) // a double click on a tag row
+        connect(config, &TConfigDocument::tagEditRequested, this, &TMainForm::ConfigurationEditTagExecute);
     window->show();
     m_mdi->setActiveSubWindow(window);
 }

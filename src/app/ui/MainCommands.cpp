@@ -214,7 +214,8 @@ void TMainForm::ConfigurationEditTagExecute()
     const int row = document ? document->SelectedTagRow() : -1;
     if (row < 0)
         return;
-    document->LoadTagIntoDialog(row);
+    if (!document->LoadTagIntoDialog(row))
+        return;
     while (document->ExecuteTagDialog(true)) {
         const QString name = document->DialogTagName();
         if (document->TagExists(name, row)) {

@@ -3,6 +3,7 @@
 #include "app/ui/KovaIcons.h"
 #include "config/ConfigFile.h"
 #include "config/ConfigTransfer.h"
+#include "config/ui/ConfigDocuments.h"
 #include "site/ui/Site.h"
 
 TDocumentKinds StandardDocumentKinds()
@@ -19,11 +20,9 @@ TDocumentKinds StandardDocumentKinds()
     kinds[KindWebSite] = {QStringLiteral("Orvan Web Site"), QStringLiteral(".qsw"), Role::WebSite, 0,
                           KovaIcons::documentKind(KindWebSite), {}, {}, {}, {}, {}, {}};
 
-    // The configuration files are recognised already; each configuration document plugs in
-    // here as it is built: PlugDocument<TMDIModbusConfig>(kinds[KindModbus], IsModbusConfigFile).
-    kinds[KindModbus].recognise = IsModbusConfigFile;
-    kinds[KindHostlink].recognise = IsHostlinkConfigFile;
-    kinds[KindDF1].recognise = IsDF1ConfigFile;
+    PlugDocument<TMDIModbusConfig>(kinds[KindModbus], IsModbusConfigFile);
+    PlugDocument<TMDIHostlinkConfig>(kinds[KindHostlink], IsHostlinkConfigFile);
+    PlugDocument<TMDIDF1Config>(kinds[KindDF1], IsDF1ConfigFile);
     PlugSiteDocument<TMDISite>(kinds[KindWebSite], &TMDISite::IsOrvanSiteFile);
     return kinds;
 }

@@ -23,8 +23,9 @@ public:
     virtual void DeleteSelectedTag() = 0;
 
     // The protocol's tag dialog, which holds one tag record in its TagConfig.
-    // Loads GetTagFromList(row) into the dialog.
-    virtual void LoadTagIntoDialog(int row) = 0;
+    // Loads GetTagFromList(row) into the dialog; false (said already) when the row's texts
+    // do not make a tag record, which ends the command.
+    virtual bool LoadTagIntoDialog(int row) = 0;
     // Shows the dialog modally with the given EditMode; true on OK.
     virtual bool ExecuteTagDialog(bool editMode) = 0;
     // The name of the dialog's tag record.
@@ -37,6 +38,10 @@ public:
     virtual bool TagsPageShown() const;
     // The selected row of lstTags, or -1. Default: the child view "lstTags".
     virtual int SelectedTagRow() const;
+
+signals:
+    // The user asked to edit the selected tag (a double click on its row).
+    void tagEditRequested();
 };
 
 // The selected row of the item view named name below parent, or -1.

@@ -26,14 +26,28 @@ Dialog &existing(const QPointer<Dialog> &dialog)
 
 void TagDialogs::Create(QWidget *parent)
 {
+    for (TagProtocol protocol : {TagProtocol::Modbus, TagProtocol::Hostlink, TagProtocol::DF1})
+        Create(parent, protocol);
+}
+
+void TagDialogs::Create(QWidget *parent, TagProtocol protocol)
+{
     if (!g_internal)
         g_internal = new TfrmInternalTags(parent);
-    if (!g_modbus)
-        g_modbus = new TfrmModbusTags(g_internal, parent);
-    if (!g_hostlink)
-        g_hostlink = new TfrmHostlinkTags(g_internal, parent);
-    if (!g_df1)
-        g_df1 = new TfrmDF1Tags(g_internal, parent);
+    switch (protocol) {
+    case TagProtocol::Modbus:
+        if (!g_modbus)
+            g_modbus = new TfrmModbusTags(g_internal, parent);
+        break;
+    case TagProtocol::Hostlink:
+        if (!g_hostlink)
+            g_hostlink = new TfrmHostlinkTags(g_internal, parent);
+        break;
+    case TagProtocol::DF1:
+        if (!g_df1)
+            g_df1 = new TfrmDF1Tags(g_internal, parent);
+        break;
+    }
 }
 
 TfrmModbusTags &TagDialogs::Modbus()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/KovaTypes.h"
+
 class QWidget;
 class TfrmDF1Tags;
 class TfrmHostlinkTags;
@@ -13,6 +15,8 @@ namespace TagDialogs {
 
 // Makes the dialogs that do not exist (yet, or any more) as children of parent.
 void Create(QWidget *parent);
+// The same for one protocol's dialog (and the internal tag picker it needs).
+void Create(QWidget *parent, TagProtocol protocol);
 
 // The dialogs; Create must have run.
 TfrmModbusTags &Modbus();

@@ -1,0 +1,219 @@
+#include "TestRegistry.h"
+
+#include "DialogScript.h"
+#include "RecordingPrompt.h"
+#include "TagDialogDriver.h"
+#include "TransferRig.h"
+
+#include "app/ui/Main.h"
+#include "config/ConfigTransfer.h"
+#include "config/ui/ConfigDocuments.h"
+#include "config/ui/ConfigPages.h"
+#include "device/ui/DeviceList.h"
+
+#include <QAction>
+#include <QSlider>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+Q_DECLARE_METATYPE(TagProtocol)
+
+namespace {
+
+using Steps = QStringList;
+
+// Serial and e-mail settings away from the defaults, then tags of every source of the
+// protocol, each as the tag dialog's fields are filled in.
+struct Build
+{
+    Steps serial;
+    QList<Steps> tags;
+};
+
+Build buildOf(TagProtocol protocol)
+{
+    // Hostlink and DF1 ask for read-only inputs to be ticked; "_TEMP" is Modbus's alone.
+    const Steps input = {"cboSource=Orvan Input", "txtTagName=in3", "txtBitPosition=3", "chkReadOnly=1"};
+    const Steps output = {"cboSource=Orvan Output", "txtTagName=out7", "txtBitPosition=7", "chkAlarmEnable=1", "rdoNegative",
+                          "chkSendEMail=1"};
+    const Steps temperature = {"cboSource=Internal", "txtTagName=_temp", "chkAlarmEnable=1", "txtLowestAlarm=-10.5",
+                               "txtHighestAlarm=80", "cboScale=Linear (Ax+B)", "txtFactorA=1.8", "txtFactorB=32"};
+    const Steps internal = {"cboSource=Internal", "txtTagName=_alarmnak", "chkReadOnly=1", "chkAlarmEnable=1"};
+    switch (protocol) {
+    case TagProtocol::Modbus:
+        return {{"cboComType=RS-485", "cboBaudRate=19200", "cboParity=Even", "cboFormat=ASCII", "txtPacketTout=8"},
+                {{"txtTagName=level", "txtUnitID=3", "txtAddress=0010", "cboType=Float", "chkWriteLimits=1",
+                  "txtMinWrite=-1.5", "txtMaxWrite=100", "chkAlarmEnable=1", "txtLowestAlarm=10", "txtHighestAlarm=90",
+                  "chkSendEMail=1", "chkSendTrap=1"},
+                 {"txtTagName=count", "txtUnitID=7", "txtAddress=12345", "cboType=Signed int", "chkAlarmEnable=1",
+                  "txtLowestAlarm=-5", "txtHighestAlarm=5"},
+                 input, output, temperature,
+                 {"cboSource=#4", "txtTagName=ai1", "txtBitPosition=2", "chkAlarmEnable=1", "txtLowestAlarm=-100",
+                  "txtHighestAlarm=100"}}};
+    case TagProtocol::Hostlink:
+        return {{"cboComType=RS-422", "cboBaudRate=115200", "cboParity=Odd"},
+                {{"txtTagName=level", "txtUnitID=99", "cboHostlinkFunction=DM", "txtAddress=1234", "chkWriteLimits=1",
+                  "txtMinWrite=0", "txtMaxWrite=100", "chkAlarmEnable=1", "chkAlarmValue=1", "txtLowestAlarm=10",
+                  "txtHighestAlarm=90", "chkSendEMail=1"},
+                 {"txtTagName=b", "txtUnitID=0", "cboHostlinkFunction=HR", "txtAddress=7", "cboType=Word bit",
+                  "txtBitPosition=15", "chkAlarmEnable=1", "chkAlarmEdge=1", "rdoNegative"},
+                 input, output, internal,
+                 {"cboSource=Orvan Ainput", "txtTagName=ai", "txtBitPosition=7", "chkReadOnly=1", "chkAlarmEnable=1",
+                  "chkAlarmEdge=1", "txtLowestAlarm=0.5", "txtHighestAlarm=1.5", "cboScale=Linear (Ax+B)",
+                  "txtFactorA=0.01", "txtFactorB=0"}}};
+    case TagProtocol::DF1:
+        break;
+    }
+    return {{"cboBaudRate=2400", "cboParity=Even", "cboDataBits=7", "cboErrorMethod=BCC"},
+            {{"txtTagName=count", "cboFileType=Integer (N)", "txtFileNumber=7", "txtWordNumber=10", "cboType=Long",
+              "chkWriteLimits=1", "txtMinWrite=-1", "txtMaxWrite=2147483647"},
+             {"txtTagName=f", "cboFileType=Float (F)", "txtFileNumber=200", "txtWordNumber=65535", "cboType=Float",
+              "chkAlarmEnable=1", "chkAlarmValue=1", "txtLowestAlarm=-1.25", "txtHighestAlarm=1000000",
+              "cboScale=Linear (Ax+B)", "txtFactorA=2", "txtFactorB=1"},
+             input, output, internal,
+             {"cboSource=Orvan Ainput", "txtTagName=ai", "txtBitPosition=0", "chkReadOnly=1", "chkAlarmEnable=1",
+              "chkAlarmValue=1", "txtLowestAlarm=-3", "txtHighestAlarm=30"}}};
+}
+
+const Steps Email = {"chkEMailEnable=1", "txtEMailServer=mail.example.com", "txtEMailSender=gw@example.com",
+                     "txtEMailTimeout=30", "txtEMailRetries=2", "txtEMailInterRetries=15", "chkAuth=1", "txtUser=u",
+                     "txtPass1=pw", "txtPass2=pw"};
+
+// Every cell of the tag list, row by row.
+QStringList cells(const TMDIConfig &document)
+{
+    QTableWidget *tags = document.Pages().TagList();
+    QStringList rows;
+    for (int row = 0; row < tags->rowCount(); ++row) {
+        QStringList texts;
+        for (int column = 0; column < tags->columnCount(); ++column)
+            texts << (tags->item(row, column) ? tags->item(row, column)->text() : QStringLiteral("<none>"));
+        rows << texts.join(QLatin1Char('|'));
+    }
+    return rows;
+}
+
+} // namespace
+
+// A configuration built through the windows, as a user builds one: the pages, the tag
+// dialogs for tags of every source, Save, Open, Send To Orvan and Get From Orvan against a
+// simulated gateway of the protocol. What comes back must be what was built, cell by cell.
+class TestConfigDocumentSim : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale::c()); }
+
+    void roundTrip_data()
+    {
+        QTest::addColumn<TagProtocol>("protocol");
+        QTest::newRow("modbus") << TagProtocol::Modbus;
+        QTest::newRow("hostlink") << TagProtocol::Hostlink;
+        QTest::newRow("df1") << TagProtocol::DF1;
+    }
+
+    void roundTrip()
+    {
+        QFETCH(TagProtocol, protocol);
+        RecordingPrompt prompt;
+        TransferRig rig;
+        QTemporaryDir dir;
+        TMainForm::Endpoints endpoints;
+        endpoints.httpPort = rig.simulator->httpPort();
+        endpoints.httpReadTimeoutMs = 5000;
+        TMainForm form(endpoints);
+        form.CreateDialogs();
+        form.show();
+        DialogScript script;
+
+        // Build it.
+        auto *built = qobject_cast<TMDIConfig *>(form.CreateDocument(int(protocol)));
+        QVERIFY(built);
+        const Build build = buildOf(protocol);
+        QVERIFY(TagDialogDriver::apply(*built, build.serial + Email));
+        built->findChild<QSlider *>(QStringLiteral("sldScanTime"))->setValue(250);
+        built->findChild<QSlider *>(QStringLiteral("sldMessageTout"))->setValue(500);
+        for (const char *address : {"ops@example.com", "night@example.com"}) {
+            script.then([address](QDialog &d) {
+                TagDialogDriver::apply(d, {QStringLiteral("txtEMail=") + QLatin1String(address)});
+                DialogScript::ok(d);
+            });
+            built->findChild<QAbstractButton *>(QStringLiteral("btnEMailAdd"))->click();
+        }
+        built->Pages().ShowPage(TConfigPage::Tags);
+        QStringList refused;
+        for (const Steps &tag : build.tags) {
+            script.then([tag, &refused](QDialog &d) {
+                TagDialogDriver::apply(d, tag);
+                DialogScript::ok(d);
+                if (d.isVisible()) {
+                    refused << tag.join(QLatin1Char(','));
+                    d.reject();
+                }
+            });
+            form.ApplicationUpdate();
+            form.action(QStringLiteral("ConfigurationAddTag"))->trigger();
+        }
+        QVERIFY2(refused.isEmpty(), qPrintable((refused + prompt.texts()).join(QLatin1Char('\n'))));
+        QCOMPARE(built->GetTagCount(), build.tags.size());
+        QVERIFY2(prompt.texts(QStringLiteral("error")).isEmpty(), qPrintable(prompt.texts().join(QLatin1Char('\n'))));
+
+        // Save it, open it again.
+        const QString path = dir.filePath(QStringLiteral("built.ovc"));
+        prompt.saveAnswers.enqueue(path);
+        form.action(QStringLiteral("FileSave"))->trigger();
+        QVERIFY(built->Saved());
+        form.OpenFile(path);
+        auto *reopened = qobject_cast<TMDIConfig *>(form.ActiveDocument());
+        QVERIFY(reopened && reopened != built);
+        QCOMPARE(reopened->windowTitle(), TMDIConfig::CaptionPrefix(protocol) + path);
+        QVERIFY(reopened->Saved());
+        QCOMPARE(cells(*reopened), cells(*built));
+        QCOMPARE(reopened->Model().Serial, built->Model().Serial);
+        QCOMPARE(reopened->Model().Email, built->Model().Email);
+
+        // Connect to the gateway of the protocol.
+        const TDeviceData device = rig.device(protocol);
+        form.DeviceList()->AddDeviceToList(device);
+        form.DeviceList()->selectRow(form.DeviceList()->DeviceIsListed(device));
+        form.ApplicationUpdate();
+        script.then([](QDialog &d) {
+            d.findChild<QLineEdit *>(QStringLiteral("txtPassword"))->setText(QStringLiteral("admin"));
+            DialogScript::ok(d);
+        });
+        form.action(QStringLiteral("DevicesConnect"))->trigger();
+        QVERIFY(form.Connected());
+
+        // Send the reopened document, then get the gateway's configuration into a new one.
+        prompt.clear();
+        script.then(&DialogScript::closeWhenDone);
+        form.ApplicationUpdate();
+        form.action(QStringLiteral("ConfigurationSendToOrvan"))->trigger();
+        QCOMPARE(prompt.texts(), QStringList{TMDIConfig::SendWarning});
+        QCOMPARE(rig.gateway(protocol).snapshot().tags.size(), build.tags.size());
+
+        script.then(&DialogScript::closeWhenDone);
+        form.ApplicationUpdate();
+        form.action(QStringLiteral("ConfigurationGetFromOrvan"))->trigger();
+        auto *got = qobject_cast<TMDIConfig *>(form.ActiveDocument());
+        QVERIFY(got && got != reopened && got != built);
+        QCOMPARE(got->windowTitle(), TMDIConfig::CaptionPrefix(protocol) + QStringLiteral("noname2.ovc*"));
+        QVERIFY(!got->Saved());
+        QCOMPARE(prompt.texts(), QStringList{TMDIConfig::SendWarning});
+        QCOMPARE(cells(*got), cells(*reopened));
+        QCOMPARE(got->Model().Serial, reopened->Model().Serial);
+        QCOMPARE(got->Model().Email, reopened->Model().Email);
+
+        QCOMPARE(script.shown.filter(QStringLiteral("Configuration")),
+                 (QStringList{QStringLiteral("Send Configuration To Orvan ") + ProtocolWord(protocol),
+                              QStringLiteral("Get Configuration From Orvan ") + ProtocolWord(protocol)}));
+        QCOMPARE(script.unexpected, 0);
+        for (TMDIChild *document : form.Documents())
+            document->SetSaved(true);
+    }
+};
+
+KOVA_TEST(TestConfigDocumentSim)
+#include "tst_configdocument_sim.moc"
