@@ -456,7 +456,8 @@ private slots:
         QVERIFY(script.shown.isEmpty());
     }
 
-    // A get shows the gateway's settings; a failed one leaves the new document as it was.
+    // A get shows the gateway's settings; the dialog's record carries over from one get to the
+    // next, and a failed get still loads it, unsaved.
     void getFromOrvan()
     {
         sim::Gateway &gateway = m_rig->gateway(TagProtocol::DF1);
@@ -478,13 +479,13 @@ private slots:
         df1->GetAllConfig(*record);
         QCOMPARE(int(record->Parity), 2);
 
-        // A baud rate that maps to nothing keeps the new document's own, not the last get's.
+        // A baud rate that maps to nothing keeps the record's, which the last get filled.
         gateway.update([](sim::GatewayState &s) { sim::GatewayState::setKeyValue(s.com, "BAUD", "1200"); });
         auto second = makeDocument(TagProtocol::DF1);
         second->New(QStringLiteral("noname2.ovc"));
         script.then(&DialogScript::closeWhenDone);
         second->GetFromOrvan(m_rig->device(TagProtocol::DF1));
-        VERIFY_SHOWS(*second, (QStringList{"cboBaudRate=9600", "cboComType=RS-485"}));
+        VERIFY_SHOWS(*second, (QStringList{"cboBaudRate=2400", "cboComType=RS-485"}));
 
         gateway.setFault("GETTAGCOUNT", {sim::FaultKind::Nak, 0});
         auto failed = makeDocument(TagProtocol::DF1);
@@ -494,8 +495,8 @@ private slots:
         failed->GetFromOrvan(m_rig->device(TagProtocol::DF1));
         gateway.clearFaults();
         QCOMPARE(m_prompt->texts(), QStringList{TfrmTransferConfig::FailureMessage});
-        QVERIFY(failed->Saved());
-        VERIFY_SHOWS(*failed, (QStringList{"cboComType=RS-232", "stScanTime=100 ms"}));
+        QVERIFY(!failed->Saved());
+        VERIFY_SHOWS(*failed, (QStringList{"cboComType=RS-485", "stScanTime=10000 ms"}));
         QCOMPARE(script.unexpected, 0);
     }
 

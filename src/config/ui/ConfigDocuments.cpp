@@ -304,16 +304,10 @@ template<class Traits>
 bool TMDIConfigOf<Traits>::GetFromOrvan(const TDeviceData &device)
 {
     typename Traits::Transfer &dialog = Traits::transfer();
-    // The get fills the dialog's record in place, and a value the gateway answers that maps
-    // to nothing keeps the record's: starting from this document's values keeps a previous
-    // get's (another gateway's) out of it.
-    try {
-        GetAllConfig(dialog.OrvanConfig());
-    } catch (const EConvertError &) {
-        SetNewConfigDefaults(dialog.OrvanConfig());
-    }
-    if (!dialog.Execute(TfrmTransferConfig::Direction::Get, device))
-        return true; // the failure has been reported; Retry in the dialog is the way to finish it
+    // The dialog's record lives as long as the dialog: a value the gateway answers that maps
+    // to nothing keeps what the record held. The document takes the record whatever the
+    // outcome; a failure has been reported by the dialog, and the document stays unsaved.
+    dialog.Execute(TfrmTransferConfig::Direction::Get, device);
     SetAllConfig(dialog.OrvanConfig());
     SetSaved(false);
     return true;
