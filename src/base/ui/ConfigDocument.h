@@ -33,6 +33,13 @@ public:
     virtual void AddDialogTagToList() = 0;        // AddTagToList(dialog's TagConfig)
     virtual void ReplaceSelectedWithDialogTag() = 0; // ReplaceSelectedTag(dialog's TagConfig)
 
+    // The tag list as a CSV file. Export asks for the file and writes every row; import asks
+    // for a file, checks every row as the tag dialog would, and replaces the list only when
+    // all pass (after a confirmation when the document has tags), marking the document
+    // modified. Each says itself what failed.
+    virtual void ExportTags() = 0;
+    virtual void ImportTags() = 0;
+
     // The page control shows the tag list page (its third page, tbsTags).
     // Default: the tab widget holding the child "tbsTags" has it as its current page.
     virtual bool TagsPageShown() const;
