@@ -305,6 +305,26 @@ private slots:
         QVERIFY2(read.fault->Text().startsWith(fault), qPrintable(read.fault->Text()));
     }
 
+    // The samples the README and the screenshot use: the good one reads and writes back
+    // byte for byte, the bad one is refused at its fourth tag.
+    void samples()
+    {
+        const auto read = [](const char *name) {
+            QFile file(QStringLiteral(KOVA_SAMPLES "/") + QLatin1String(name));
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        const QByteArray good = read("modbus-tags.csv");
+        const TTagCsvImport tags = ReadTagCsv(TagProtocol::Modbus, good);
+        QVERIFY2(tags.passed(), qPrintable(tags.fault->Text()));
+        QCOMPARE(tags.rows.size(), 9);
+        const auto model = modelWith(TagProtocol::Modbus, {});
+        ReplaceTagRows(*model, tags.rows);
+        QCOMPARE(WriteTagCsv(*model), good);
+        const TTagCsvImport bad = ReadTagCsv(TagProtocol::Modbus, read("modbus-tags-bad.csv"));
+        QCOMPARE(bad.fault ? bad.fault->Text() : QString(),
+                 QStringLiteral("Line 5, column \"Address\": In 6 digit format, Address must be between 00001 and 65536."));
+    }
+
     // The commands on a real document: enabled with the tag list, a refused file changes
     // nothing, a good one replaces the tags after the question, export writes the list.
     void documentCommands()
