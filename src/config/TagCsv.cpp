@@ -13,6 +13,8 @@
 #include <QSaveFile>
 #include <QSet>
 
+#include <algorithm>
+
 namespace {
 
 // The columns of the file are the row's texts without the hidden value kind.

@@ -145,11 +145,14 @@ void TestMainWindow::menusAndToolBar()
              (QStringList{"FileNew", "|", "FileOpen", "FileSave", "FileSaveAs", "FileClose", "|", "FileExit"}));
     QCOMPARE(names(menus[1]->menu()->actions()),
              (QStringList{"DevicesSearchLocal", "DevicesSearchRemote", "|", "DevicesConnect", "|", "DevicesProperties"}));
+    QCOMPARE(names(menus[2]->menu()->actions()),
+             (QStringList{"ConfigurationAddTag", "ConfigurationEditTag", "ConfigurationRemoveTag", "ConfigurationExportTags",
+                          "ConfigurationImportTags", "|", "ConfigurationSendToOrvan", "ConfigurationGetFromOrvan"}));
     QCOMPARE(names(menus[4]->menu()->actions()), (QStringList{"ToolsTagMonitor", "ToolsOptions", "|", "ToolsAbout"}));
     QCOMPARE(names(m_form->findChild<QToolBar *>(QStringLiteral("ToolBar"))->actions()),
              (QStringList{"FileNew", "FileOpen", "FileSave", "|", "DevicesSearchLocal", "DevicesProperties",
                           "DevicesConnect", "|", "ConfigurationAddTag", "ConfigurationEditTag", "ConfigurationRemoveTag",
-                          "ConfigurationSendToOrvan", "ConfigurationGetFromOrvan", "|", "WebSiteAddFile",
+                          "ConfigurationExportTags", "ConfigurationImportTags", "ConfigurationSendToOrvan", "ConfigurationGetFromOrvan", "|", "WebSiteAddFile",
                           "WebSiteExtractFile", "WebSiteViewFile", "WebSiteRemoveFile", "WebSiteSendToOrvan",
                           "WebSiteGetFromOrvan"}));
     auto *devices = m_form->findChild<QWidget *>(QStringLiteral("lstDevices"));
