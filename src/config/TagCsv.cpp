@@ -2,7 +2,6 @@
 
 #include "base/ConvertError.h"
 #include "base/Csv.h"
-#include "config/ConfigTransfer.h"
 #include "config/TagChecks.h"
 #include "config/TagForm.h"
 #include "config/TagRows.h"

@@ -198,13 +198,8 @@ QByteArray TagFieldKey(TagProtocol protocol, TagField field)
     case TagField::Source: return "SOURCE";
     case TagField::UnitID: return "UNITID";
     case TagField::Type: return "TYPE";
-    case TagField::Table:
-        switch (protocol) {
-        case TagProtocol::Modbus: return "ADDRESS";
-        case TagProtocol::Hostlink: return "REGTABLE";
-        case TagProtocol::DF1: return "FILETYPE";
-        }
-        break;
+    case TagField::Table: // the Modbus table is the address's first digit
+        return ByProtocol<QByteArray>(protocol, "ADDRESS", "REGTABLE", "FILETYPE");
     case TagField::Address: return "ADDRESS";
     case TagField::FileNumber: return "FILENUMBER";
     case TagField::WordNumber: return "WORDNUMBER";
