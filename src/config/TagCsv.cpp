@@ -74,8 +74,9 @@ QList<QByteArray> builtRow(const TTagForm &form)
 class TTagCsvParser
 {
 public:
-    TTagCsvParser(TagProtocol protocol, const QString &text)
-        : m_protocol(protocol), m_keys(TagKeys(protocol)), m_captions(TagCsvHeader(protocol)), m_reader(text)
+    TTagCsvParser(TagProtocol protocol, QString text)
+        : m_protocol(protocol), m_keys(TagKeys(protocol)), m_captions(TagCsvHeader(protocol)), m_text(std::move(text)),
+          m_reader(m_text)
     {
     }
 
@@ -96,6 +97,7 @@ private:
     TagProtocol m_protocol;
     const QList<QByteArray> &m_keys;
     const QStringList m_captions;
+    const QString m_text; // what the reader reads
     TCsvReader m_reader;
     QList<int> m_keyOfField; // the key index of each of the file's fields
     QList<QList<QByteArray>> m_rows;
