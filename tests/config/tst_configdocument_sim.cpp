@@ -9,8 +9,10 @@
 #include "config/ConfigCompare.h"
 #include "config/ConfigTransfer.h"
 #include "config/ui/CompareConfig.h"
+#include "config/ui/ConfigDialogs.h"
 #include "config/ui/ConfigDocuments.h"
 #include "config/ui/ConfigPages.h"
+#include "config/ui/TransferConfig.h"
 #include "device/ui/DeviceList.h"
 
 #include <QAction>
@@ -278,6 +280,45 @@ private slots:
         QCOMPARE(script.unexpected, 0);
         for (TMDIChild *document : form.Documents())
             document->SetSaved(true);
+    }
+
+    // A comparison never touches the document nor the transfer dialog's record, which a later
+    // get builds on; a get that fails compares nothing; a gateway value that maps to no
+    // entry is not taken for the document's.
+    void compareLeavesEverythingElse()
+    {
+        RecordingPrompt prompt;
+        TransferRig rig;
+        QWidget host;
+        ConfigDialogs::Create(&host, rig.channel);
+        TMDIModbusConfig document;
+        document.New(QStringLiteral("noname1.ovc"));
+        TModbusOrvanConfig &dialogRecord = ConfigDialogs::TransferModbus().OrvanConfig();
+        dialogRecord.ScanTime = 1234;
+        const TDeviceData device = rig.device(TagProtocol::Modbus);
+        sim::Gateway &gateway = rig.gateway(TagProtocol::Modbus);
+        DialogScript script;
+
+        gateway.setFault("GETSMTP", {sim::FaultKind::Nak, 0});
+        script.then(&DialogScript::closeWhenDone);
+        document.CompareWithOrvan(device);
+        gateway.clearFaults();
+        QCOMPARE(prompt.texts(), QStringList{TfrmTransferConfig::FailureMessage});
+        QCOMPARE(script.shown, QStringList{"Get Configuration From Orvan Modbus"});
+        QVERIFY(!document.HasComparison());
+
+        gateway.update([](sim::GatewayState &s) { sim::GatewayState::setKeyValue(s.com, "BAUD", "1200"); });
+        QStringList rows;
+        script.then(&DialogScript::closeWhenDone).then([&](QDialog &d) {
+            rows = differenceRows(d);
+            d.reject();
+        });
+        document.CompareWithOrvan(device);
+        QCOMPARE(rows, (QStringList{"Serial Port||", "Baud Rate (bps)|9600|(not a known value)"}));
+        QVERIFY(document.Saved() && !document.IsEqualToOrvan());
+        QCOMPARE(dialogRecord.ScanTime, 1234);
+        QCOMPARE(document.Model().Serial, TSerialFields());
+        QCOMPARE(script.unexpected, 0);
     }
 };
 
