@@ -67,7 +67,7 @@ TfrmCompareConfig::TfrmCompareConfig(const QString &documentTitle, const TDevice
     layout->addWidget(buttons);
 
     fill(differences);
-    resize(820, 520);
+    resize(960, 540);
 }
 
 void TfrmCompareConfig::fill(const TConfigDifferences &differences)
@@ -115,8 +115,8 @@ void TfrmCompareConfig::fill(const TConfigDifferences &differences)
         row(changedTag, QString::fromLatin1(d.caption), d.documentText, d.orvanText);
     }
     lstDifferences->expandAll();
-    lstDifferences->header()->resizeSection(SettingColumn, 260);
-    lstDifferences->header()->resizeSection(DocumentColumn, 260);
+    lstDifferences->header()->resizeSection(SettingColumn, 240);
+    lstDifferences->header()->resizeSection(DocumentColumn, 340);
 }
 
 void ShowConfigDifferences(QWidget *document, const TDeviceData &device, const TConfigDifferences &differences)
