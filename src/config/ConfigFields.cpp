@@ -48,15 +48,7 @@ const QList<QByteArray> &TagColumns(TagProtocol protocol)
                                                "Limits", "Min", "Max", "Alarm", "Low", "High", "Email", "Scale", "A", "B"};
     static const QList<QByteArray> df1 = {"Source", "File Type", "File No.", "Word No.", "Type", "Bit Pos", "Read Only",
                                           "Limits", "Min", "Max", "Alarm", "Low", "High", "Email", "Scale", "A", "B"};
-    switch (protocol) {
-    case TagProtocol::Modbus:
-        return modbus;
-    case TagProtocol::Hostlink:
-        return hostlink;
-    case TagProtocol::DF1:
-        break;
-    }
-    return df1;
+    return ByProtocol(protocol, modbus, hostlink, df1);
 }
 
 int EmailLimit::Password(TagProtocol protocol)

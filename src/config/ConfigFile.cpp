@@ -23,15 +23,8 @@ struct Header
 
 Header headerOf(TagProtocol protocol)
 {
-    switch (protocol) {
-    case TagProtocol::Modbus:
-        return {"MB", "1.0"};
-    case TagProtocol::Hostlink:
-        return {"HL", "1.0"};
-    case TagProtocol::DF1:
-        break;
-    }
-    return {"DF1", "2.0"};
+    static const Header modbus{"MB", "1.0"}, hostlink{"HL", "1.0"}, df1{"DF1", "2.0"};
+    return ByProtocol(protocol, modbus, hostlink, df1);
 }
 
 bool hasHeader(const IniStore &store, TagProtocol protocol)

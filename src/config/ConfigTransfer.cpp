@@ -31,30 +31,9 @@ TPacket command(const QByteArray &name)
 
 const QString TConfigTransfer::CompletedText = QStringLiteral("TRANSFER COMPLETED!");
 
-QString ProtocolWord(TagProtocol protocol)
-{
-    switch (protocol) {
-    case TagProtocol::Modbus:
-        return QStringLiteral("Modbus");
-    case TagProtocol::Hostlink:
-        return QStringLiteral("Hostlink");
-    case TagProtocol::DF1:
-        break;
-    }
-    return QStringLiteral("DF1");
-}
-
 quint8 FamilyOfProtocol(TagProtocol protocol)
 {
-    switch (protocol) {
-    case TagProtocol::Modbus:
-        return FamilyModbus;
-    case TagProtocol::Hostlink:
-        return FamilyHostlink;
-    case TagProtocol::DF1:
-        break;
-    }
-    return FamilyDF1;
+    return ByProtocol(protocol, FamilyModbus, FamilyHostlink, FamilyDF1);
 }
 
 bool ProtocolMatchesDevice(TagProtocol protocol, const TDeviceData &device)

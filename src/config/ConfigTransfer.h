@@ -124,9 +124,6 @@ void SetNewConfigDefaults(TModbusOrvanConfig &config);
 void SetNewConfigDefaults(THostlinkOrvanConfig &config);
 void SetNewConfigDefaults(TDF1OrvanConfig &config);
 
-// "Modbus", "Hostlink", "DF1": the protocol's word in the transfer texts.
-QString ProtocolWord(TagProtocol protocol);
-
 // The protocol family (TDeviceData::ProtocolFamily) of the gateways that take a
 // configuration of this protocol. A send goes only to a gateway of that family.
 quint8 FamilyOfProtocol(TagProtocol protocol);

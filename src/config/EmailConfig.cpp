@@ -36,15 +36,7 @@ const EmailMessages &messagesOf(TagProtocol protocol)
     static const EmailMessages df1 = {"The SMTP Server is not valid.", "The E-Mail Sending Timeout is not valid.",
                                       "The E-Mail Sending Retries is not valid.", "The time between retries is not valid.",
                                       "The E-mail Address is not valid."};
-    switch (protocol) {
-    case TagProtocol::Modbus:
-        return modbus;
-    case TagProtocol::Hostlink:
-        return hostlink;
-    case TagProtocol::DF1:
-        break;
-    }
-    return df1;
+    return ByProtocol(protocol, modbus, hostlink, df1);
 }
 
 TFieldCheck checkRecipients(const TEmailFields &fields, const QString &message)

@@ -43,21 +43,20 @@ quint8 ItemValue(const QList<QByteArray> &items, const QByteArray &text)
     return 0;
 }
 
+QString ProtocolWord(TagProtocol protocol)
+{
+    static const QString modbus = QStringLiteral("Modbus"), hostlink = QStringLiteral("Hostlink"),
+                         df1 = QStringLiteral("DF1");
+    return ByProtocol(protocol, modbus, hostlink, df1);
+}
+
 const QList<QByteArray> &SourceItems(TagProtocol protocol)
 {
     // The fifth Modbus item is empty: it makes an analog input tag.
     static const QList<QByteArray> modbus = {"Modbus Serial", "Orvan Input", "Orvan Output", "Internal", ""};
     static const QList<QByteArray> hostlink = {"Hostlink Serial", "Orvan Input", "Orvan Output", "Internal", "Orvan Ainput"};
     static const QList<QByteArray> df1 = {"DF1 Serial", "Orvan Input", "Orvan Output", "Internal", "Orvan Ainput"};
-    switch (protocol) {
-    case TagProtocol::Modbus:
-        return modbus;
-    case TagProtocol::Hostlink:
-        return hostlink;
-    case TagProtocol::DF1:
-        break;
-    }
-    return df1;
+    return ByProtocol(protocol, modbus, hostlink, df1);
 }
 
 const QList<QByteArray> &TypeItems(TagProtocol protocol)
@@ -90,6 +89,11 @@ const QList<QByteArray> &DF1FileTypeItems()
 {
     static const QList<QByteArray> items = {"Input (I)", "Output (O)", "Status (S)", "Binary (B)", "Integer (N)", "Float (F)"};
     return items;
+}
+
+const QList<QByteArray> &TableItems(TagProtocol protocol)
+{
+    return ByProtocol(protocol, ModbusFunctionItems(), HostlinkFunctionItems(), DF1FileTypeItems());
 }
 
 QByteArray GetSourceText(TagProtocol protocol, int code) { return ItemText(SourceItems(protocol), code); }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QString>
 #include <QtGlobal>
 
 #include <array>
@@ -17,6 +18,26 @@
 
 // The protocol whose item lists apply. The codes equal the device's protocol family.
 enum class TagProtocol : quint8 { Modbus = 0, Hostlink = 1, DF1 = 2 };
+
+// The one of three values that belongs to the protocol: where only a value differs by
+// protocol, the choice is made here once.
+// (The result refers to one of the arguments: bind it to a reference only when they outlive it.)
+template<class T>
+const T &ByProtocol(TagProtocol protocol, const T &modbus, const T &hostlink, const T &df1)
+{
+    switch (protocol) {
+    case TagProtocol::Modbus:
+        return modbus;
+    case TagProtocol::Hostlink:
+        return hostlink;
+    case TagProtocol::DF1:
+        break;
+    }
+    return df1;
+}
+
+// "Modbus", "Hostlink", "DF1": the protocol's word in window titles and messages.
+QString ProtocolWord(TagProtocol protocol);
 
 // Source: where a tag's value comes from. The same codes in all three protocols.
 namespace TagSource {
@@ -262,6 +283,8 @@ const QList<QByteArray> &ScaleItems();
 const QList<QByteArray> &ModbusFunctionItems();
 const QList<QByteArray> &HostlinkFunctionItems();
 const QList<QByteArray> &DF1FileTypeItems();
+// The protocol's table list: Modbus functions, Hostlink functions or DF1 file types.
+const QList<QByteArray> &TableItems(TagProtocol protocol);
 
 QByteArray GetSourceText(TagProtocol protocol, int code);
 quint8 GetSourceValue(TagProtocol protocol, const QByteArray &text);

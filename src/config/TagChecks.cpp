@@ -42,20 +42,6 @@ bool isBitType(const TTagForm &form)
     return form.type == wordBitType(form) || form.type == singleBitType(form);
 }
 
-// The list whose position the form's table holds.
-const QList<QByteArray> &tableItems(TagProtocol protocol)
-{
-    switch (protocol) {
-    case TagProtocol::Modbus:
-        return ModbusFunctionItems();
-    case TagProtocol::Hostlink:
-        return HostlinkFunctionItems();
-    case TagProtocol::DF1:
-        break;
-    }
-    return DF1FileTypeItems();
-}
-
 // A dialog's lists give only valid positions; a form built from texts may not.
 bool checkChoices(TCheckRun &run)
 {
@@ -69,7 +55,7 @@ bool checkChoices(TCheckRun &run)
     if (IsSerialSource(f.source)) {
         if (outside(f.type, TypeItems(f.protocol)))
             return choose(TagField::Type, "Tag Type");
-        if (outside(f.table, tableItems(f.protocol)))
+        if (outside(f.table, TableItems(f.protocol)))
             return choose(TagField::Table, f.protocol == TagProtocol::DF1 ? "File Type" : "Register Table");
     }
     if (outside(f.scale, ScaleItems()))

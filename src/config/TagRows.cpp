@@ -63,15 +63,7 @@ const QList<QByteArray> &TagKeys(TagProtocol protocol)
     static const QList<QByteArray> df1 = {"NAME", "SOURCE", "FILETYPE", "FILENUMBER", "WORDNUMBER", "TYPE", "BITPOS",
                                           "READONLY", "LIMITS", "WRMIN", "WRMAX", "ALARM", "ALMIN", "ALMAX",
                                           "EMAIL", "SCALE", "FACTORA", "FACTORB", "KIND"};
-    switch (protocol) {
-    case TagProtocol::Modbus:
-        return modbus;
-    case TagProtocol::Hostlink:
-        return hostlink;
-    case TagProtocol::DF1:
-        break;
-    }
-    return df1;
+    return ByProtocol(protocol, modbus, hostlink, df1);
 }
 
 QList<QByteArray> TagToTexts(const TModbusTagConfig &tag)

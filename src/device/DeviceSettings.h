@@ -3,6 +3,7 @@
 #include "base/DeviceData.h"
 #include "device/Locator.h"
 #include "device/NetworkSettings.h"
+#include "device/RemoteSearch.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -20,7 +21,8 @@ class TPacket;
 // undoes nothing on the gateway.
 
 namespace DeviceSettingsText {
-inline constexpr char InvalidResponse[] = "Not Valid Response from Device.";
+// A reply that is not the one asked for: the same words as the remote search.
+using RemoteSearchText::InvalidResponse;
 inline constexpr char UserConfigured[] = "User Data successfully configured.";
 inline constexpr char AdminConfigured[] = "Administrator Data successfully configured.";
 inline constexpr char DateTimeConfigured[] = "Date and Time successfully configured.";

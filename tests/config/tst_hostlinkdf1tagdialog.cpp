@@ -87,7 +87,7 @@ class TestHostlinkDF1TagDialogs : public QObject
         QVERIFY(rebuilt == expected);
 
         open(dialog, true, expected);
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Edit %1 Tag").arg(TTagsDialog::ProtocolName(dialog.Protocol())));
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Edit %1 Tag").arg(ProtocolWord(dialog.Protocol())));
         const QStringList wrong = TagDialogDriver::mismatches(dialog, shownAgain);
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QStringLiteral(", "))));
         ok(dialog);

@@ -34,7 +34,7 @@ private slots:
         TfrmHostlinkTags hostlink(&picker);
         TfrmDF1Tags df1(&picker);
         for (TTagsDialog *dialog : std::initializer_list<TTagsDialog *>{&modbus, &hostlink, &df1}) {
-            const QString name = TTagsDialog::ProtocolName(dialog->Protocol()).toLower();
+            const QString name = ProtocolWord(dialog->Protocol()).toLower();
             dialog->show();
             auto *pages = dialog->findChild<QTabWidget *>(QStringLiteral("tabPages"));
             for (int page = 0; page < pages->count(); ++page) {

@@ -96,19 +96,6 @@ const char *fieldName(TagProtocol protocol, TagField field)
     return "";
 }
 
-const QList<QByteArray> &tableItems(TagProtocol protocol)
-{
-    switch (protocol) {
-    case TagProtocol::Modbus:
-        return ModbusFunctionItems();
-    case TagProtocol::Hostlink:
-        return HostlinkFunctionItems();
-    case TagProtocol::DF1:
-        break;
-    }
-    return DF1FileTypeItems();
-}
-
 void fill(QComboBox *list, const QList<QByteArray> &items)
 {
     for (const QByteArray &item : items)
@@ -214,7 +201,7 @@ void TTagsDialog::fillLists()
 {
     fill(qobject_cast<QComboBox *>(fieldWidget(TagField::Source)), SourceItems(Protocol()));
     fill(qobject_cast<QComboBox *>(fieldWidget(TagField::Type)), TypeItems(Protocol()));
-    fill(qobject_cast<QComboBox *>(fieldWidget(TagField::Table)), tableItems(Protocol()));
+    fill(qobject_cast<QComboBox *>(fieldWidget(TagField::Table)), TableItems(Protocol()));
     fill(qobject_cast<QComboBox *>(fieldWidget(TagField::Scale)), ScaleItems());
 }
 
@@ -241,19 +228,6 @@ void TTagsDialog::connectHandlers()
             &TTagsDialog::btnInternalClick);
     connect(qobject_cast<QLineEdit *>(fieldWidget(TagField::TagName)), &QLineEdit::textChanged, this,
             &TTagsDialog::normaliseTagName);
-}
-
-QString TTagsDialog::ProtocolName(TagProtocol protocol)
-{
-    switch (protocol) {
-    case TagProtocol::Modbus:
-        return QStringLiteral("Modbus");
-    case TagProtocol::Hostlink:
-        return QStringLiteral("Hostlink");
-    case TagProtocol::DF1:
-        break;
-    }
-    return QStringLiteral("DF1");
 }
 
 TTagForm TTagsDialog::CurrentForm()

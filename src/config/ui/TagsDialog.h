@@ -26,8 +26,6 @@ class TTagsDialog : public QDialog
 
 public:
     TagProtocol Protocol() const { return m_state.form.protocol; }
-    // "Modbus", "Hostlink" or "DF1", as the captions name the protocol.
-    static QString ProtocolName(TagProtocol protocol);
     // The form and enabled fields as the last handler left them.
     const TTagFormState &State() const { return m_state; }
     TfrmInternalTags *InternalTagsPicker() const { return m_picker; }
@@ -119,7 +117,7 @@ public:
     void InitControls() override
     {
         setWindowTitle(QStringLiteral("%1 %2 Tag")
-                           .arg(EditMode ? QStringLiteral("Edit") : QStringLiteral("Add"), ProtocolName(Protocol())));
+                           .arg(EditMode ? QStringLiteral("Edit") : QStringLiteral("Add"), ProtocolWord(Protocol())));
         if (EditMode)
             SetControls();
         else
