@@ -8,6 +8,7 @@
 #include "app/ui/Main.h"
 #include "config/ConfigCompare.h"
 #include "config/ConfigTransfer.h"
+#include "config/TagRows.h"
 #include "config/ui/CompareConfig.h"
 #include "config/ui/ConfigDialogs.h"
 #include "config/ui/ConfigDocuments.h"
@@ -318,6 +319,15 @@ private slots:
         QVERIFY(document.Saved() && !document.IsEqualToOrvan());
         QCOMPARE(dialogRecord.ScanTime, 1234);
         QCOMPARE(document.Model().Serial, TSerialFields());
+
+        // A tag row that does not make a record stops it before the gateway is asked.
+        QList<QByteArray> row = TagToTexts(TModbusTagConfig());
+        row[2] = "x"; // UNITID
+        document.Model().AppendTagTexts(row);
+        prompt.clear();
+        document.CompareWithOrvan(device);
+        QCOMPARE(prompt.texts(), QStringList{"'x' is not a valid integer value"});
+        QCOMPARE(script.shown.size(), 3);
         QCOMPARE(script.unexpected, 0);
     }
 };
