@@ -29,7 +29,7 @@ TCommandStates ApplicationUpdate(const TMainState &s)
     QString documentText;
     if (!s.documentOpen) {
         for (const char *name : {"FileSave", "FileSaveAs", "FileClose", "ConfigurationAddTag", "ConfigurationEditTag",
-                                 "ConfigurationRemoveTag", "ConfigurationSendToOrvan", "WebSiteAddFile",
+                                 "ConfigurationRemoveTag", "ConfigurationSendToOrvan", "ConfigurationCompareWithOrvan", "WebSiteAddFile",
                                  "WebSiteExtractFile", "WebSiteViewFile", "WebSiteRemoveFile", "WebSiteSendToOrvan"})
             set(name, false);
     } else {
@@ -50,6 +50,7 @@ TCommandStates ApplicationUpdate(const TMainState &s)
     const bool config = s.documentOpen && s.activeRole == Role::Configuration;
     const bool site = s.documentOpen && s.activeRole == Role::WebSite;
     set("ConfigurationSendToOrvan", s.connected && config);
+    set("ConfigurationCompareWithOrvan", s.connected && config); // a comparison is a send's preview
     set("WebSiteSendToOrvan", s.connected && site);
     const bool addTag = config && s.tagsPageShown;
     set("ConfigurationAddTag", addTag);

@@ -144,6 +144,9 @@ void TMainForm::CreateActions()
               QStringLiteral("Send Configuration To Connected Orvan"), &TMainForm::ConfigurationSendToOrvanExecute);
     addAction("ConfigurationGetFromOrvan", QStringLiteral("&Get From Orvan..."),
               QStringLiteral("Get Configuration From Connected Orvan"), &TMainForm::ConfigurationGetFromOrvanExecute);
+    addAction("ConfigurationCompareWithOrvan", QStringLiteral("C&ompare With Orvan..."),
+              QStringLiteral("Compare Configuration With Connected Orvan"),
+              &TMainForm::ConfigurationCompareWithOrvanExecute);
     addAction("WebSiteAddFile", QStringLiteral("&Add File..."), QStringLiteral("Add File to Web Site"),
               &TMainForm::WebSiteAddFileExecute);
     addAction("WebSiteExtractFile", QStringLiteral("&Extract File..."), QStringLiteral("Extract File from Web Site"),
@@ -187,7 +190,7 @@ void TMainForm::CreateMenus()
           {"DevicesSearchLocal", "DevicesSearchRemote", nullptr, "DevicesConnect", nullptr, "DevicesProperties"});
     build("mnuConfiguration", QStringLiteral("&Configuration"),
           {"ConfigurationAddTag", "ConfigurationEditTag", "ConfigurationRemoveTag", nullptr, "ConfigurationSendToOrvan",
-           "ConfigurationGetFromOrvan"});
+           "ConfigurationGetFromOrvan", "ConfigurationCompareWithOrvan"});
     build("mnuWebSite", QStringLiteral("&Web Site"),
           {"WebSiteAddFile", "WebSiteExtractFile", "WebSiteViewFile", "WebSiteRemoveFile", nullptr, "WebSiteSendToOrvan",
            "WebSiteGetFromOrvan"});
@@ -232,8 +235,8 @@ void TMainForm::CreateToolBar()
     const std::initializer_list<const char *> order = {
         "FileNew", "FileOpen", "FileSave", nullptr, "DevicesSearchLocal", "DevicesProperties", "DevicesConnect", nullptr,
         "ConfigurationAddTag", "ConfigurationEditTag", "ConfigurationRemoveTag", "ConfigurationSendToOrvan",
-        "ConfigurationGetFromOrvan", nullptr, "WebSiteAddFile", "WebSiteExtractFile", "WebSiteViewFile",
-        "WebSiteRemoveFile", "WebSiteSendToOrvan", "WebSiteGetFromOrvan"};
+        "ConfigurationGetFromOrvan", "ConfigurationCompareWithOrvan", nullptr, "WebSiteAddFile", "WebSiteExtractFile",
+        "WebSiteViewFile", "WebSiteRemoveFile", "WebSiteSendToOrvan", "WebSiteGetFromOrvan"};
     for (const char *name : order) {
         if (name)
             bar->addAction(action(QString::fromLatin1(name)));

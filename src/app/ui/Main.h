@@ -122,6 +122,7 @@ public slots:
     void ConfigurationRemoveTagExecute();
     void ConfigurationSendToOrvanExecute();
     void ConfigurationGetFromOrvanExecute();
+    void ConfigurationCompareWithOrvanExecute();
     void WebSiteAddFileExecute();
     void WebSiteExtractFileExecute();
     void WebSiteViewFileExecute();
