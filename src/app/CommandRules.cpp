@@ -30,7 +30,7 @@ TCommandStates ApplicationUpdate(const TMainState &s)
     if (!s.documentOpen) {
         for (const char *name : {"FileSave", "FileSaveAs", "FileClose", "ConfigurationAddTag", "ConfigurationEditTag",
                                  "ConfigurationRemoveTag", "ConfigurationExportTags", "ConfigurationImportTags",
-                                 "ConfigurationSendToOrvan", "WebSiteAddFile",
+                                 "ConfigurationSendToOrvan", "ConfigurationCompareWithOrvan", "WebSiteAddFile",
                                  "WebSiteExtractFile", "WebSiteViewFile", "WebSiteRemoveFile", "WebSiteSendToOrvan"})
             set(name, false);
     } else {
@@ -51,6 +51,7 @@ TCommandStates ApplicationUpdate(const TMainState &s)
     const bool config = s.documentOpen && s.activeRole == Role::Configuration;
     const bool site = s.documentOpen && s.activeRole == Role::WebSite;
     set("ConfigurationSendToOrvan", s.connected && config);
+    set("ConfigurationCompareWithOrvan", s.connected && config); // a comparison is a send's preview
     set("WebSiteSendToOrvan", s.connected && site);
     const bool addTag = config && s.tagsPageShown;
     set("ConfigurationAddTag", addTag);

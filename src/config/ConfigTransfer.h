@@ -133,4 +133,7 @@ namespace TransferText {
 // Refusal of a send to a gateway of another protocol family.
 inline constexpr char WrongModel[] = "The Configuration file you're trying to send do not correspond\r\n"
                                      "to the Model of the Connected Orvan.";
+// Refusal of a comparison with a gateway of another protocol family.
+inline constexpr char WrongModelCompare[] = "The Configuration you're trying to compare does not correspond\r\n"
+                                            "to the Model of the Connected Orvan.";
 }

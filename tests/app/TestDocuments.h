@@ -71,6 +71,10 @@ public:
         calls << QStringLiteral("SendToOrvan ") + QString::fromLatin1(device.MAC);
         return true;
     }
+    void CompareWithOrvan(const TDeviceData &device) override
+    {
+        calls << QStringLiteral("CompareWithOrvan ") + QString::fromLatin1(device.MAC);
+    }
 
     int GetTagCount() const override { return tags->topLevelItemCount(); }
     bool TagExists(const QString &name, int row) const override

@@ -78,7 +78,8 @@ void TestCommandRules::enabling_data()
     QTest::newRow("configuration while connected")
         << connectedTo(withDocument(Role::Configuration))
         << documentCommands
-               + QStringList{"ConfigurationSendToOrvan", "ConfigurationGetFromOrvan", "WebSiteGetFromOrvan", "ToolsTagMonitor"};
+               + QStringList{"ConfigurationSendToOrvan", "ConfigurationCompareWithOrvan", "ConfigurationGetFromOrvan",
+                             "WebSiteGetFromOrvan", "ToolsTagMonitor"};
     QTest::newRow("web site") << withDocument(Role::WebSite) << documentCommands + QStringList{"WebSiteAddFile"};
     QTest::newRow("web site, file selected")
         << withDocument(Role::WebSite, false, false, true)
@@ -113,7 +114,7 @@ void TestCommandRules::enabling()
     const TCommandStates out = ApplicationUpdate(state);
     const QStringList governed = {"FileSave", "FileSaveAs", "FileClose", "ConfigurationAddTag", "ConfigurationEditTag",
                                   "ConfigurationRemoveTag", "ConfigurationExportTags", "ConfigurationImportTags",
-                                  "ConfigurationSendToOrvan", "ConfigurationGetFromOrvan",
+                                  "ConfigurationSendToOrvan", "ConfigurationGetFromOrvan", "ConfigurationCompareWithOrvan",
                                   "WebSiteAddFile", "WebSiteExtractFile", "WebSiteViewFile", "WebSiteRemoveFile",
                                   "WebSiteSendToOrvan", "WebSiteGetFromOrvan", "ToolsTagMonitor"};
     for (const QString &name : governed) {

@@ -117,7 +117,7 @@ void TestMainWindow::startsEmptyAndDisconnected()
     QVERIFY(m_form->InfoMessage());
     for (const char *name : {"FileSave", "FileSaveAs", "FileClose", "ConfigurationAddTag", "ConfigurationEditTag",
                              "ConfigurationRemoveTag", "ConfigurationSendToOrvan", "ConfigurationGetFromOrvan",
-                             "WebSiteAddFile", "WebSiteExtractFile", "WebSiteViewFile", "WebSiteRemoveFile",
+                             "ConfigurationCompareWithOrvan", "WebSiteAddFile", "WebSiteExtractFile", "WebSiteViewFile", "WebSiteRemoveFile",
                              "WebSiteSendToOrvan", "WebSiteGetFromOrvan", "ToolsTagMonitor", "DevicesProperties",
                              "DevicesConnect"})
         QVERIFY2(!m_form->action(QString::fromLatin1(name))->isEnabled(), name);
@@ -147,12 +147,15 @@ void TestMainWindow::menusAndToolBar()
              (QStringList{"DevicesSearchLocal", "DevicesSearchRemote", "|", "DevicesConnect", "|", "DevicesProperties"}));
     QCOMPARE(names(menus[2]->menu()->actions()),
              (QStringList{"ConfigurationAddTag", "ConfigurationEditTag", "ConfigurationRemoveTag", "ConfigurationExportTags",
-                          "ConfigurationImportTags", "|", "ConfigurationSendToOrvan", "ConfigurationGetFromOrvan"}));
+                          "ConfigurationImportTags", "|", "ConfigurationSendToOrvan", "ConfigurationGetFromOrvan",
+                          "ConfigurationCompareWithOrvan"}));
+    QCOMPARE(m_form->action(QStringLiteral("ConfigurationCompareWithOrvan"))->text(), QStringLiteral("C&ompare With Orvan..."));
     QCOMPARE(names(menus[4]->menu()->actions()), (QStringList{"ToolsTagMonitor", "ToolsOptions", "|", "ToolsAbout"}));
     QCOMPARE(names(m_form->findChild<QToolBar *>(QStringLiteral("ToolBar"))->actions()),
              (QStringList{"FileNew", "FileOpen", "FileSave", "|", "DevicesSearchLocal", "DevicesProperties",
                           "DevicesConnect", "|", "ConfigurationAddTag", "ConfigurationEditTag", "ConfigurationRemoveTag",
-                          "ConfigurationExportTags", "ConfigurationImportTags", "ConfigurationSendToOrvan", "ConfigurationGetFromOrvan", "|", "WebSiteAddFile",
+                          "ConfigurationExportTags", "ConfigurationImportTags", "ConfigurationSendToOrvan",
+                          "ConfigurationGetFromOrvan", "ConfigurationCompareWithOrvan", "|", "WebSiteAddFile",
                           "WebSiteExtractFile", "WebSiteViewFile", "WebSiteRemoveFile", "WebSiteSendToOrvan",
                           "WebSiteGetFromOrvan"}));
     auto *devices = m_form->findChild<QWidget *>(QStringLiteral("lstDevices"));

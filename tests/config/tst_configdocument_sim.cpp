@@ -6,12 +6,21 @@
 #include "TransferRig.h"
 
 #include "app/ui/Main.h"
+#include "config/ConfigCompare.h"
 #include "config/ConfigTransfer.h"
+#include "config/TagRows.h"
+#include "config/ui/CompareConfig.h"
+#include "config/ui/ConfigDialogs.h"
 #include "config/ui/ConfigDocuments.h"
 #include "config/ui/ConfigPages.h"
+#include "config/ui/TransferConfig.h"
 #include "device/ui/DeviceList.h"
 
 #include <QAction>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTreeWidget>
 #include <QSlider>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -81,6 +90,21 @@ const Steps Email = {"chkEMailEnable=1", "txtEMailServer=mail.example.com", "txt
                      "txtPass1=pw", "txtPass2=pw"};
 
 // Every cell of the tag list, row by row.
+// The compare window's rows below their section, "caption|document|orvan", at any depth.
+QStringList differenceRows(QDialog &window)
+{
+    QStringList rows;
+    const std::function<void(QTreeWidgetItem *)> walk = [&](QTreeWidgetItem *item) {
+        for (int i = 0; i < item->childCount(); ++i) {
+            QTreeWidgetItem *child = item->child(i);
+            rows << QStringList{child->text(0), child->text(1), child->text(2)}.join(QLatin1Char('|'));
+            walk(child);
+        }
+    };
+    walk(window.findChild<QTreeWidget *>(QStringLiteral("lstDifferences"))->invisibleRootItem());
+    return rows;
+}
+
 QStringList cells(const TMDIConfig &document)
 {
     QTableWidget *tags = document.Pages().TagList();
@@ -206,12 +230,105 @@ private slots:
         QCOMPARE(got->Model().Serial, reopened->Model().Serial);
         QCOMPARE(got->Model().Email, reopened->Model().Email);
 
+        // The document just sent compares identical, and stays as it was.
+        QAction *compare = form.action(QStringLiteral("ConfigurationCompareWithOrvan"));
+        auto *area = qobject_cast<QMdiSubWindow *>(reopened->parentWidget())->mdiArea();
+        area->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(reopened->parentWidget()));
+        prompt.clear();
+        script.then(&DialogScript::closeWhenDone);
+        form.ApplicationUpdate();
+        QVERIFY(compare->isEnabled());
+        compare->trigger();
+        QCOMPARE(prompt.texts(), QStringList{CompareText::Identical});
+        QVERIFY(reopened->Saved() && reopened->HasComparison() && reopened->IsEqualToOrvan());
+
+        // The gateway changes: a scan time, the first tag's bit, its last tag goes.
+        QByteArray firstTag, lastTag;
+        rig.gateway(protocol).update([&](sim::GatewayState &s) {
+            sim::GatewayState::setKeyValue(s.com, "SCANTIME", "300");
+            sim::GatewayState::setKeyValue(s.tags[0], "BIT", "5");
+            firstTag = sim::GatewayState::keyValue(s.tags[0], "NAME");
+            lastTag = sim::GatewayState::keyValue(s.tags.last(), "NAME");
+            s.tags.removeLast();
+        });
+        QString summary;
+        QStringList rows;
+        script.then(&DialogScript::closeWhenDone).then([&](QDialog &d) {
+            summary = d.findChild<QLabel *>(QStringLiteral("lblSummary"))->text();
+            rows = differenceRows(d);
+            d.reject();
+        });
+        compare->trigger();
+        QCOMPARE(summary, QStringLiteral("The configuration differs from the one in the Orvan: 1 serial port setting, "
+                                         "1 tag changed, 1 tag only in the document."));
+        QCOMPARE(rows.size(), 6);
+        QCOMPARE(rows.mid(0, 5), (QStringList{"Serial Port||", "Scan Time (ms)|250 ms|300 ms", "Tags||",
+                                              QString::fromLatin1(firstTag) + "||", "Bit Pos|0|5"}));
+        const QString lastSummary = rows.last();
+        QVERIFY2(lastSummary.startsWith(QString::fromLatin1(lastTag) + "|") && lastSummary.endsWith("|(none)"),
+                 qPrintable(lastSummary));
+        QVERIFY(reopened->Saved() && reopened->HasComparison() && !reopened->IsEqualToOrvan());
+        // Any change forgets the comparison.
+        reopened->findChild<QSlider *>(QStringLiteral("sldScanTime"))->setValue(300);
+        QVERIFY(!reopened->HasComparison() && reopened->IsEqualToOrvan());
+
         QCOMPARE(script.shown.filter(QStringLiteral("Configuration")),
                  (QStringList{QStringLiteral("Send Configuration To Orvan ") + ProtocolWord(protocol),
+                              QStringLiteral("Get Configuration From Orvan ") + ProtocolWord(protocol),
+                              QStringLiteral("Get Configuration From Orvan ") + ProtocolWord(protocol),
                               QStringLiteral("Get Configuration From Orvan ") + ProtocolWord(protocol)}));
+        QCOMPARE(script.shown.last(), TfrmCompareConfig::Title);
         QCOMPARE(script.unexpected, 0);
         for (TMDIChild *document : form.Documents())
             document->SetSaved(true);
+    }
+
+    // A comparison never touches the document nor the transfer dialog's record, which a later
+    // get builds on; a get that fails compares nothing; a gateway value that maps to no
+    // entry is not taken for the document's.
+    void compareLeavesEverythingElse()
+    {
+        RecordingPrompt prompt;
+        TransferRig rig;
+        QWidget host;
+        ConfigDialogs::Create(&host, rig.channel);
+        TMDIModbusConfig document;
+        document.New(QStringLiteral("noname1.ovc"));
+        TModbusOrvanConfig &dialogRecord = ConfigDialogs::TransferModbus().OrvanConfig();
+        dialogRecord.ScanTime = 1234;
+        const TDeviceData device = rig.device(TagProtocol::Modbus);
+        sim::Gateway &gateway = rig.gateway(TagProtocol::Modbus);
+        DialogScript script;
+
+        gateway.setFault("GETSMTP", {sim::FaultKind::Nak, 0});
+        script.then(&DialogScript::closeWhenDone);
+        document.CompareWithOrvan(device);
+        gateway.clearFaults();
+        QCOMPARE(prompt.texts(), QStringList{TfrmTransferConfig::FailureMessage});
+        QCOMPARE(script.shown, QStringList{"Get Configuration From Orvan Modbus"});
+        QVERIFY(!document.HasComparison());
+
+        gateway.update([](sim::GatewayState &s) { sim::GatewayState::setKeyValue(s.com, "BAUD", "1200"); });
+        QStringList rows;
+        script.then(&DialogScript::closeWhenDone).then([&](QDialog &d) {
+            rows = differenceRows(d);
+            d.reject();
+        });
+        document.CompareWithOrvan(device);
+        QCOMPARE(rows, (QStringList{"Serial Port||", "Baud Rate (bps)|9600|(not a known value)"}));
+        QVERIFY(document.Saved() && !document.IsEqualToOrvan());
+        QCOMPARE(dialogRecord.ScanTime, 1234);
+        QCOMPARE(document.Model().Serial, TSerialFields());
+
+        // A tag row that does not make a record stops it before the gateway is asked.
+        QList<QByteArray> row = TagToTexts(TModbusTagConfig());
+        row[2] = "x"; // UNITID
+        document.Model().AppendTagTexts(row);
+        prompt.clear();
+        document.CompareWithOrvan(device);
+        QCOMPARE(prompt.texts(), QStringList{"'x' is not a valid integer value"});
+        QCOMPARE(script.shown.size(), 3);
+        QCOMPARE(script.unexpected, 0);
     }
 };
 

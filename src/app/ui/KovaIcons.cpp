@@ -106,6 +106,8 @@ void cross(QPainter &p) { p.drawLine(QPointF(10.5, 10.5), QPointF(13.5, 13.5)); 
 void pencil(QPainter &p) { p.drawLine(QPointF(10.3, 13.7), QPointF(13.7, 10.3)); }
 void up(QPainter &p) { p.drawLine(QPointF(12, 14), QPointF(12, 10)); p.drawLine(QPointF(10.4, 11.6), QPointF(12, 10)); p.drawLine(QPointF(13.6, 11.6), QPointF(12, 10)); }
 void down(QPainter &p) { p.drawLine(QPointF(12, 10), QPointF(12, 14)); p.drawLine(QPointF(10.4, 12.4), QPointF(12, 14)); p.drawLine(QPointF(13.6, 12.4), QPointF(12, 14)); }
+// Two arrows, one each way: the document against the gateway.
+void both(QPainter &p) { p.drawLine(QPointF(10, 11), QPointF(14, 11)); p.drawLine(QPointF(12.6, 9.8), QPointF(14, 11)); p.drawLine(QPointF(10, 13.2), QPointF(14, 13.2)); p.drawLine(QPointF(11.4, 14.4), QPointF(10, 13.2)); }
 void eye(QPainter &p) { p.drawPoint(QPointF(12, 12)); p.drawEllipse(QPointF(12, 12), 1.8, 1.0); }
 
 void gateway(QPainter &p)
@@ -175,6 +177,7 @@ QIcon KovaIcons::action(const QString &name)
         {QStringLiteral("ConfigurationImportTags"), [](QPainter &p) { table(p); badge(p, kGreen, down); }},
         {QStringLiteral("ConfigurationSendToOrvan"), [](QPainter &p) { page(p, kAmber); badge(p, kBlue, up); }},
         {QStringLiteral("ConfigurationGetFromOrvan"), [](QPainter &p) { page(p, kAmber); badge(p, kGreen, down); }},
+        {QStringLiteral("ConfigurationCompareWithOrvan"), [](QPainter &p) { page(p, kAmber); badge(p, kAmber, both); }},
         {QStringLiteral("WebSiteAddFile"), [](QPainter &p) { globe(p); badge(p, kGreen, plus); }},
         {QStringLiteral("WebSiteExtractFile"), [](QPainter &p) { globe(p); badge(p, kAmber, down); }},
         {QStringLiteral("WebSiteViewFile"), [](QPainter &p) { globe(p); badge(p, kGrey, eye); }},

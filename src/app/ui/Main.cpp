@@ -148,6 +148,9 @@ void TMainForm::CreateActions()
               QStringLiteral("Send Configuration To Connected Orvan"), &TMainForm::ConfigurationSendToOrvanExecute);
     addAction("ConfigurationGetFromOrvan", QStringLiteral("&Get From Orvan..."),
               QStringLiteral("Get Configuration From Connected Orvan"), &TMainForm::ConfigurationGetFromOrvanExecute);
+    addAction("ConfigurationCompareWithOrvan", QStringLiteral("C&ompare With Orvan..."),
+              QStringLiteral("Compare Configuration With Connected Orvan"),
+              &TMainForm::ConfigurationCompareWithOrvanExecute);
     addAction("WebSiteAddFile", QStringLiteral("&Add File..."), QStringLiteral("Add File to Web Site"),
               &TMainForm::WebSiteAddFileExecute);
     addAction("WebSiteExtractFile", QStringLiteral("&Extract File..."), QStringLiteral("Extract File from Web Site"),
@@ -191,7 +194,8 @@ void TMainForm::CreateMenus()
           {"DevicesSearchLocal", "DevicesSearchRemote", nullptr, "DevicesConnect", nullptr, "DevicesProperties"});
     build("mnuConfiguration", QStringLiteral("&Configuration"),
           {"ConfigurationAddTag", "ConfigurationEditTag", "ConfigurationRemoveTag", "ConfigurationExportTags",
-           "ConfigurationImportTags", nullptr, "ConfigurationSendToOrvan", "ConfigurationGetFromOrvan"});
+           "ConfigurationImportTags", nullptr, "ConfigurationSendToOrvan", "ConfigurationGetFromOrvan",
+           "ConfigurationCompareWithOrvan"});
     build("mnuWebSite", QStringLiteral("&Web Site"),
           {"WebSiteAddFile", "WebSiteExtractFile", "WebSiteViewFile", "WebSiteRemoveFile", nullptr, "WebSiteSendToOrvan",
            "WebSiteGetFromOrvan"});
@@ -236,8 +240,8 @@ void TMainForm::CreateToolBar()
     const std::initializer_list<const char *> order = {
         "FileNew", "FileOpen", "FileSave", nullptr, "DevicesSearchLocal", "DevicesProperties", "DevicesConnect", nullptr,
         "ConfigurationAddTag", "ConfigurationEditTag", "ConfigurationRemoveTag", "ConfigurationExportTags",
-        "ConfigurationImportTags", "ConfigurationSendToOrvan",
-        "ConfigurationGetFromOrvan", nullptr, "WebSiteAddFile", "WebSiteExtractFile", "WebSiteViewFile",
+        "ConfigurationImportTags", "ConfigurationSendToOrvan", "ConfigurationGetFromOrvan",
+        "ConfigurationCompareWithOrvan", nullptr, "WebSiteAddFile", "WebSiteExtractFile", "WebSiteViewFile",
         "WebSiteRemoveFile", "WebSiteSendToOrvan", "WebSiteGetFromOrvan"};
     for (const char *name : order) {
         if (name)

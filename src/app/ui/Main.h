@@ -124,6 +124,7 @@ public slots:
     void ConfigurationImportTagsExecute();
     void ConfigurationSendToOrvanExecute();
     void ConfigurationGetFromOrvanExecute();
+    void ConfigurationCompareWithOrvanExecute();
     void WebSiteAddFileExecute();
     void WebSiteExtractFileExecute();
     void WebSiteViewFileExecute();

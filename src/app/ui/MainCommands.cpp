@@ -275,6 +275,21 @@ void TMainForm::ConfigurationSendToOrvanExecute()
     ApplicationUpdate();
 }
 
+void TMainForm::ConfigurationCompareWithOrvanExecute()
+{
+    TConfigDocument *document = ActiveConfigDocument();
+    if (!Connected() || !document || RequestInFlight())
+        return;
+    const DeviceCommand command(*this);
+    // Another protocol's gateway answers with other keys: there is nothing to compare.
+    if (m_kinds[size_t(KindOf(document))].family != ConnectedDevice().ProtocolFamily) {
+        Prompt::instance().error(QString::fromLatin1(TransferText::WrongModelCompare));
+        return;
+    }
+    document->CompareWithOrvan(ConnectedDevice());
+    ApplicationUpdate();
+}
+
 void TMainForm::ConfigurationGetFromOrvanExecute()
 {
     if (!Connected() || RequestInFlight())

@@ -40,6 +40,10 @@ public:
     virtual void ExportTags() = 0;
     virtual void ImportTags() = 0;
 
+    // Gets the gateway's configuration and shows how it differs from this one; the document
+    // itself stays as it is, Saved included. The answer feeds IsEqualToOrvan.
+    virtual void CompareWithOrvan(const TDeviceData &device) = 0;
+
     // The page control shows the tag list page (its third page, tbsTags).
     // Default: the tab widget holding the child "tbsTags" has it as its current page.
     virtual bool TagsPageShown() const;

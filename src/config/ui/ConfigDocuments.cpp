@@ -2,7 +2,9 @@
 
 #include "base/ConvertError.h"
 #include "base/Prompt.h"
+#include "config/ConfigCompare.h"
 #include "config/ConfigTransfer.h"
+#include "config/ui/CompareConfig.h"
 #include "config/ui/ConfigDialogs.h"
 #include "config/ui/ConfigPages.h"
 #include "config/ui/DF1Tags.h"
@@ -79,6 +81,7 @@ void TMDIConfig::New(const QString &name)
     SetSaved(true);
     SetNamed(false);
     m_loaded = false;
+    ForgetComparison();
     m_model->Clear();
     m_pages->ShowModel();
     m_pages->ShowPage(TConfigPage::SerialPort);
@@ -88,6 +91,7 @@ void TMDIConfig::New(const QString &name)
 void TMDIConfig::Open(const QString &path)
 {
     m_loaded = false;
+    ForgetComparison();
     const TConfigFile::OpenResult result = m_file.Open(path, *m_model);
     if (!result.Opened) {
         // Nothing was read (the file went, or cannot be read: said already): no empty window stays.
@@ -166,6 +170,7 @@ bool TMDIConfig::SendToOrvan(const TDeviceData &device)
 
 void TMDIConfig::OnChangeGeneral()
 {
+    ForgetComparison();
     if (m_loaded)
         SetSaved(false);
 }
@@ -186,6 +191,7 @@ void TMDIConfig::DeleteSelectedTag()
     if (row < 0)
         return;
     m_model->DeleteTagAt(row);
+    ForgetComparison();
     m_pages->RemoveTagRow(row);
     emit documentStateChanged();
 }
@@ -202,6 +208,7 @@ int TMDIConfig::SelectedTagRow() const
 
 void TMDIConfig::RefreshTags()
 {
+    ForgetComparison(); // the rows were changed directly (an import)
     m_pages->ShowTags();
 }
 
@@ -222,6 +229,7 @@ template<class Traits>
 void TMDIConfigOf<Traits>::SetAllConfig(const Config &record)
 {
     model().SetAllConfig(record);
+    ForgetComparison();
     Pages().ShowModel();
 }
 
@@ -230,6 +238,7 @@ bool TMDIConfigOf<Traits>::AddTagToList(const Tag &tag)
 {
     if (!model().AddTagToList(tag))
         return false;
+    ForgetComparison();
     Pages().AppendTagRow();
     return true;
 }
@@ -240,6 +249,7 @@ bool TMDIConfigOf<Traits>::ReplaceSelectedTag(const Tag &tag)
     const int row = SelectedTagRow();
     if (!model().ReplaceTagAt(row, tag))
         return false;
+    ForgetComparison();
     Pages().ShowTagRow(row);
     return true;
 }
@@ -311,6 +321,34 @@ bool TMDIConfigOf<Traits>::GetFromOrvan(const TDeviceData &device)
     SetAllConfig(dialog.OrvanConfig());
     SetSaved(false);
     return true;
+}
+
+template<class Traits>
+void TMDIConfigOf<Traits>::CompareWithOrvan(const TDeviceData &device)
+{
+    // Over 10 KB each: kept off the stack.
+    const auto document = std::make_unique<Config>();
+    try {
+        GetAllConfig(*document);
+    } catch (const EConvertError &error) {
+        Prompt::instance().error(error.message()); // before anything is asked of the gateway
+        return;
+    }
+    typename Traits::Transfer &dialog = Traits::transfer();
+    // The dialog's record is what a later Get From Orvan builds on: it is put back as it was.
+    const auto kept = std::make_unique<Config>(dialog.OrvanConfig());
+    SetCompareStart(dialog.OrvanConfig());
+    const bool got = dialog.Execute(TfrmTransferConfig::Direction::Get, device);
+    const auto orvan = std::make_unique<Config>(dialog.OrvanConfig());
+    dialog.OrvanConfig() = *kept;
+    if (!got)
+        return;
+    const TConfigDifferences differences = CompareConfigs(*document, *orvan);
+    SetComparison(differences.isEmpty());
+    if (differences.isEmpty())
+        Prompt::instance().information(QString::fromLatin1(CompareText::Identical));
+    else
+        ShowConfigDifferences(this, device, differences);
 }
 
 template class TMDIConfigOf<TModbusConfigTraits>;

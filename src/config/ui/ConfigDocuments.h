@@ -5,6 +5,7 @@
 #include "config/ConfigModel.h"
 
 #include <memory>
+#include <optional>
 
 class TConfigPages;
 class TfrmDF1Tags;
@@ -38,6 +39,10 @@ public:
     bool UpdateFile() override;              // Validate, then write; false when either fails
     bool SaveAs() override;
     bool SendToOrvan(const TDeviceData &device) override;
+    // The answer of the last comparison with a gateway while the configuration has not
+    // changed since; true when there is none (nothing says otherwise).
+    bool IsEqualToOrvan() override { return m_equalToOrvan.value_or(true); }
+    bool HasComparison() const { return m_equalToOrvan.has_value(); }
 
     // The document's checks; the first failure is shown, its page brought forward and its
     // field focused.
@@ -75,6 +80,10 @@ protected:
     // The protocol's transfer dialog, filled with this configuration and run to send it.
     virtual void SendRecord(const TDeviceData &device) = 0;
 
+    // Every change of the configuration forgets the last comparison.
+    void SetComparison(bool equal) { m_equalToOrvan = equal; }
+    void ForgetComparison() { m_equalToOrvan.reset(); }
+
 private:
     void closeLater();
 
@@ -84,6 +93,7 @@ private:
     bool m_loaded = false;
     bool m_loadFailed = false;
     bool m_placed = false; // sized to its content in the document area once
+    std::optional<bool> m_equalToOrvan;
 };
 
 // The types one protocol's document works with.
@@ -141,6 +151,11 @@ public:
     // that does not complete leaves the document as it was: a part of a configuration,
     // sent back later, would delete the rest from the gateway.
     bool GetFromOrvan(const TDeviceData &device) override;
+    // Gets the gateway's configuration through the transfer dialog into a record of its own
+    // (the dialog's record and the document stay as they were) and shows the differences,
+    // or says the two are identical. A get that fails has been reported by the dialog and
+    // compares nothing.
+    void CompareWithOrvan(const TDeviceData &device) override;
 
     bool LoadTagIntoDialog(int row) override;
     bool ExecuteTagDialog(bool editMode) override;

@@ -4,7 +4,6 @@
 
 #include "base/Prompt.h"
 #include "config/TagCsv.h"
-#include "config/ui/ConfigPages.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -64,7 +63,7 @@ void TMDIConfig::ImportTags()
     for (int row = 0; row < count; ++row)
         before << m_model->TagTexts(row);
     ReplaceTagRows(*m_model, read.rows);
-    m_pages->ShowTags();
+    RefreshTags();
     if (read.rows != before)
         SetSaved(false);
     emit documentStateChanged();
