@@ -29,7 +29,8 @@ TCommandStates ApplicationUpdate(const TMainState &s)
     QString documentText;
     if (!s.documentOpen) {
         for (const char *name : {"FileSave", "FileSaveAs", "FileClose", "ConfigurationAddTag", "ConfigurationEditTag",
-                                 "ConfigurationRemoveTag", "ConfigurationSendToOrvan", "ConfigurationCompareWithOrvan", "WebSiteAddFile",
+                                 "ConfigurationRemoveTag", "ConfigurationExportTags", "ConfigurationImportTags",
+                                 "ConfigurationSendToOrvan", "ConfigurationCompareWithOrvan", "WebSiteAddFile",
                                  "WebSiteExtractFile", "WebSiteViewFile", "WebSiteRemoveFile", "WebSiteSendToOrvan"})
             set(name, false);
     } else {
@@ -56,6 +57,9 @@ TCommandStates ApplicationUpdate(const TMainState &s)
     set("ConfigurationAddTag", addTag);
     set("ConfigurationEditTag", addTag && s.tagRowSelected);
     set("ConfigurationRemoveTag", addTag && s.tagRowSelected);
+    // The tag table moves to and from a file where the tags are shown, as Add Tag.
+    set("ConfigurationExportTags", addTag);
+    set("ConfigurationImportTags", addTag);
     set("WebSiteAddFile", site);
     for (const char *name : {"WebSiteExtractFile", "WebSiteViewFile", "WebSiteRemoveFile"})
         set(name, site && s.fileRowSelected);

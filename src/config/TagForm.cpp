@@ -189,6 +189,63 @@ TDF1TagConfig GetDF1TagConfig(const TTagForm &form)
 
 } // namespace
 
+QByteArray TagFieldKey(TagProtocol protocol, TagField field)
+{
+    switch (field) {
+    case TagField::TagName:
+    case TagField::Internal:
+        return "NAME";
+    case TagField::Source: return "SOURCE";
+    case TagField::UnitID: return "UNITID";
+    case TagField::Type: return "TYPE";
+    case TagField::Table: // the Modbus table is the address's first digit
+        return ByProtocol<QByteArray>(protocol, "ADDRESS", "REGTABLE", "FILETYPE");
+    case TagField::Address: return "ADDRESS";
+    case TagField::FileNumber: return "FILENUMBER";
+    case TagField::WordNumber: return "WORDNUMBER";
+    case TagField::BitPosition: return "BITPOS";
+    case TagField::Register32: return "ENRON";
+    case TagField::ReadOnly: return "READONLY";
+    case TagField::WriteLimits: return "LIMITS";
+    case TagField::MinWrite: return "WRMIN";
+    case TagField::MaxWrite: return "WRMAX";
+    case TagField::AlarmEnable:
+    case TagField::AlarmValue:
+    case TagField::AlarmEdge:
+        return "ALARM";
+    case TagField::SendEMail: return "EMAIL";
+    case TagField::SendTrap: return "TRAP";
+    case TagField::LowestAlarm:
+    case TagField::Positive:
+        return "ALMIN";
+    case TagField::HighestAlarm:
+    case TagField::Negative:
+        return "ALMAX";
+    case TagField::Scale: return "SCALE";
+    case TagField::FactorA: return "FACTORA";
+    case TagField::FactorB: return "FACTORB";
+    case TagField::Count: break;
+    }
+    return "NAME";
+}
+
+bool IsTagNameCharacter(QChar c)
+{
+    const char16_t code = c.unicode();
+    return code >= 0x20 && code <= 0xFF && code != 0x7F;
+}
+
+QString TypedTagName(const QString &typed)
+{
+    QString name;
+    for (QChar c : typed) {
+        if (!IsTagNameCharacter(c))
+            continue;
+        name += (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ? QChar(c.unicode() - 'a' + 'A') : c;
+    }
+    return name;
+}
+
 const QList<TInternalTag> &InternalTags()
 {
     static const QList<TInternalTag> tags = {

@@ -3,6 +3,8 @@
 #include "config/KovaTypes.h"
 #include "config/TagRules.h"
 
+#include <QString>
+
 // A tag as the tag dialogs hold it while the user edits: the texts of the edit fields,
 // the states of the check boxes and the positions in the drop-down lists, nothing parsed.
 // The checks (TagChecks.h) and the record builders below take one of these, so a tag can
@@ -78,6 +80,19 @@ struct TTagForm
 
     bool operator==(const TTagForm &) const = default;
 };
+
+// The key (TagRows.h) of the text a field is read from by TagFormFromTexts: a check's
+// failing field named as a tag list column. The alarm kind boxes and edge choices have no
+// text of their own; they name ALARM, ALMIN and ALMAX. The Modbus table is the ADDRESS's
+// first digit.
+QByteArray TagFieldKey(TagProtocol protocol, TagField field);
+
+// A tag name as a gateway holds it: at most MaxTagNameLength characters of Latin-1 without
+// control characters, ASCII letters upper case (the dialogs raise them as they are typed).
+inline constexpr int MaxTagNameLength = 15;
+bool IsTagNameCharacter(QChar c);
+// The name as the name field takes typed text: letters raised, other characters dropped.
+QString TypedTagName(const QString &typed);
 
 // The internal values of a gateway, as the internal tag picker lists them.
 struct TInternalTag

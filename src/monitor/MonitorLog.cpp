@@ -1,5 +1,6 @@
 #include "monitor/MonitorLog.h"
 
+#include "base/Csv.h"
 #include "monitor/MonitorScan.h"
 
 #include <QDir>
@@ -9,24 +10,6 @@
 const QString TMonitorLog::NoValidReply = QStringLiteral("No valid reply");
 
 namespace {
-
-QString Field(const QString &text)
-{
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\r'))
-        && !text.contains(QLatin1Char('\n')))
-        return text;
-    QString quoted = text;
-    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
-
-QByteArray Line(const QStringList &fields)
-{
-    QStringList quoted;
-    for (const QString &field : fields)
-        quoted << Field(field);
-    return quoted.join(QLatin1Char(',')).toUtf8() + "\r\n";
-}
 
 QString Timestamp(const QDateTime &time)
 {
@@ -45,7 +28,7 @@ QString Shown(const QString &path)
 
 QByteArray TMonitorLog::Header()
 {
-    return Line({QStringLiteral("Time"), QStringLiteral("Tag"), QStringLiteral("Value"), QStringLiteral("Status"),
+    return CsvLine({QStringLiteral("Time"), QStringLiteral("Tag"), QStringLiteral("Value"), QStringLiteral("Status"),
                  QStringLiteral("Alarm")});
 }
 
@@ -62,7 +45,7 @@ QByteArray TMonitorLog::Row(const TScanTick &tick)
         fields << (reading.HasValue() ? TagValueText::Format(tick.ValueKind, reading.Number, QLocale::c()) : QString())
                << reading.Status << reading.Alarm;
     }
-    return Line(fields);
+    return CsvLine(fields);
 }
 
 bool TMonitorLog::Open(const QString &path)

@@ -105,6 +105,8 @@ public:
     QString DialogTagName() const override { return dialogName; }
     void AddDialogTagToList() override { new QTreeWidgetItem(tags, {dialogName}); }
     void ReplaceSelectedWithDialogTag() override { tags->topLevelItem(SelectedTagRow())->setText(0, dialogName); }
+    void ExportTags() override { calls << QStringLiteral("ExportTags"); }
+    void ImportTags() override { calls << QStringLiteral("ImportTags"); }
 
     void addTags(int count)
     {

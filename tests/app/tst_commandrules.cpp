@@ -63,15 +63,17 @@ void TestCommandRules::enabling_data()
     QTest::addColumn<QStringList>("enabled");
 
     const QStringList documentCommands = {"FileSave", "FileSaveAs", "FileClose"};
+    const QStringList tagTable = {"ConfigurationExportTags", "ConfigurationImportTags"};
     QTest::newRow("nothing") << TMainState() << QStringList();
     QTest::newRow("connected, no document")
         << connectedTo({}) << QStringList{"ConfigurationGetFromOrvan", "WebSiteGetFromOrvan", "ToolsTagMonitor"};
     QTest::newRow("configuration on serial page") << withDocument(Role::Configuration) << documentCommands;
     QTest::newRow("configuration on tags page, nothing selected")
-        << withDocument(Role::Configuration, true) << documentCommands + QStringList{"ConfigurationAddTag"};
+        << withDocument(Role::Configuration, true) << documentCommands + tagTable + QStringList{"ConfigurationAddTag"};
     QTest::newRow("tags page, row selected")
         << withDocument(Role::Configuration, true, true)
-        << documentCommands + QStringList{"ConfigurationAddTag", "ConfigurationEditTag", "ConfigurationRemoveTag"};
+        << documentCommands + tagTable
+               + QStringList{"ConfigurationAddTag", "ConfigurationEditTag", "ConfigurationRemoveTag"};
     QTest::newRow("row selected but another page shown") << withDocument(Role::Configuration, false, true) << documentCommands;
     QTest::newRow("configuration while connected")
         << connectedTo(withDocument(Role::Configuration))
@@ -111,8 +113,9 @@ void TestCommandRules::enabling()
     QFETCH(QStringList, enabled);
     const TCommandStates out = ApplicationUpdate(state);
     const QStringList governed = {"FileSave", "FileSaveAs", "FileClose", "ConfigurationAddTag", "ConfigurationEditTag",
-                                  "ConfigurationRemoveTag", "ConfigurationSendToOrvan", "ConfigurationGetFromOrvan",
-                                  "ConfigurationCompareWithOrvan", "WebSiteAddFile", "WebSiteExtractFile", "WebSiteViewFile", "WebSiteRemoveFile",
+                                  "ConfigurationRemoveTag", "ConfigurationExportTags", "ConfigurationImportTags",
+                                  "ConfigurationSendToOrvan", "ConfigurationGetFromOrvan", "ConfigurationCompareWithOrvan",
+                                  "WebSiteAddFile", "WebSiteExtractFile", "WebSiteViewFile", "WebSiteRemoveFile",
                                   "WebSiteSendToOrvan", "WebSiteGetFromOrvan", "ToolsTagMonitor"};
     for (const QString &name : governed) {
         QVERIFY2(out.enabled.contains(name), qPrintable(name));

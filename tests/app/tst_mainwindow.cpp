@@ -146,15 +146,16 @@ void TestMainWindow::menusAndToolBar()
     QCOMPARE(names(menus[1]->menu()->actions()),
              (QStringList{"DevicesSearchLocal", "DevicesSearchRemote", "|", "DevicesConnect", "|", "DevicesProperties"}));
     QCOMPARE(names(menus[2]->menu()->actions()),
-             (QStringList{"ConfigurationAddTag", "ConfigurationEditTag", "ConfigurationRemoveTag", "|",
-                          "ConfigurationSendToOrvan", "ConfigurationGetFromOrvan", "ConfigurationCompareWithOrvan"}));
+             (QStringList{"ConfigurationAddTag", "ConfigurationEditTag", "ConfigurationRemoveTag", "ConfigurationExportTags",
+                          "ConfigurationImportTags", "|", "ConfigurationSendToOrvan", "ConfigurationGetFromOrvan",
+                          "ConfigurationCompareWithOrvan"}));
     QCOMPARE(m_form->action(QStringLiteral("ConfigurationCompareWithOrvan"))->text(), QStringLiteral("C&ompare With Orvan..."));
     QCOMPARE(names(menus[4]->menu()->actions()), (QStringList{"ToolsTagMonitor", "ToolsOptions", "|", "ToolsAbout"}));
     QCOMPARE(names(m_form->findChild<QToolBar *>(QStringLiteral("ToolBar"))->actions()),
              (QStringList{"FileNew", "FileOpen", "FileSave", "|", "DevicesSearchLocal", "DevicesProperties",
                           "DevicesConnect", "|", "ConfigurationAddTag", "ConfigurationEditTag", "ConfigurationRemoveTag",
-                          "ConfigurationSendToOrvan", "ConfigurationGetFromOrvan", "ConfigurationCompareWithOrvan", "|",
-                          "WebSiteAddFile",
+                          "ConfigurationExportTags", "ConfigurationImportTags", "ConfigurationSendToOrvan",
+                          "ConfigurationGetFromOrvan", "ConfigurationCompareWithOrvan", "|", "WebSiteAddFile",
                           "WebSiteExtractFile", "WebSiteViewFile", "WebSiteRemoveFile", "WebSiteSendToOrvan",
                           "WebSiteGetFromOrvan"}));
     auto *devices = m_form->findChild<QWidget *>(QStringLiteral("lstDevices"));

@@ -66,6 +66,20 @@ void tag(QPainter &p)
     p.drawEllipse(QPointF(4.5, 6), 1.1, 1.1);
 }
 
+// A sheet of rows and columns: a tag table as a file.
+void table(QPainter &p)
+{
+    p.setPen(QPen(kGrey, 0.8));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(1, 2, 12, 11));
+    p.setBrush(kAmber);
+    p.drawRect(QRectF(1, 2, 12, 2.5));
+    p.setPen(QPen(kGrey, 0.5));
+    for (qreal y : {7.0, 9.5})
+        p.drawLine(QPointF(1, y), QPointF(13, y));
+    p.drawLine(QPointF(5, 4.5), QPointF(5, 13));
+}
+
 void globe(QPainter &p)
 {
     p.setPen(QPen(kBlue, 0.9));
@@ -159,6 +173,8 @@ QIcon KovaIcons::action(const QString &name)
         {QStringLiteral("ConfigurationAddTag"), [](QPainter &p) { tag(p); badge(p, kGreen, plus); }},
         {QStringLiteral("ConfigurationEditTag"), [](QPainter &p) { tag(p); badge(p, kBlue, pencil); }},
         {QStringLiteral("ConfigurationRemoveTag"), [](QPainter &p) { tag(p); badge(p, kRed, cross); }},
+        {QStringLiteral("ConfigurationExportTags"), [](QPainter &p) { table(p); badge(p, kBlue, up); }},
+        {QStringLiteral("ConfigurationImportTags"), [](QPainter &p) { table(p); badge(p, kGreen, down); }},
         {QStringLiteral("ConfigurationSendToOrvan"), [](QPainter &p) { page(p, kAmber); badge(p, kBlue, up); }},
         {QStringLiteral("ConfigurationGetFromOrvan"), [](QPainter &p) { page(p, kAmber); badge(p, kGreen, down); }},
         {QStringLiteral("ConfigurationCompareWithOrvan"), [](QPainter &p) { page(p, kAmber); badge(p, kAmber, both); }},

@@ -140,6 +140,10 @@ void TMainForm::CreateActions()
               &TMainForm::ConfigurationEditTagExecute);
     addAction("ConfigurationRemoveTag", QStringLiteral("&Remove Tag"), QStringLiteral("Remove Selected Tag"),
               &TMainForm::ConfigurationRemoveTagExecute);
+    addAction("ConfigurationExportTags", QStringLiteral("E&xport Tags..."), QStringLiteral("Export Tags to a CSV File"),
+              &TMainForm::ConfigurationExportTagsExecute);
+    addAction("ConfigurationImportTags", QStringLiteral("&Import Tags..."), QStringLiteral("Import Tags from a CSV File"),
+              &TMainForm::ConfigurationImportTagsExecute);
     addAction("ConfigurationSendToOrvan", QStringLiteral("&Send To Orvan..."),
               QStringLiteral("Send Configuration To Connected Orvan"), &TMainForm::ConfigurationSendToOrvanExecute);
     addAction("ConfigurationGetFromOrvan", QStringLiteral("&Get From Orvan..."),
@@ -189,8 +193,9 @@ void TMainForm::CreateMenus()
     build("mnuDevices", QStringLiteral("&Devices"),
           {"DevicesSearchLocal", "DevicesSearchRemote", nullptr, "DevicesConnect", nullptr, "DevicesProperties"});
     build("mnuConfiguration", QStringLiteral("&Configuration"),
-          {"ConfigurationAddTag", "ConfigurationEditTag", "ConfigurationRemoveTag", nullptr, "ConfigurationSendToOrvan",
-           "ConfigurationGetFromOrvan", "ConfigurationCompareWithOrvan"});
+          {"ConfigurationAddTag", "ConfigurationEditTag", "ConfigurationRemoveTag", "ConfigurationExportTags",
+           "ConfigurationImportTags", nullptr, "ConfigurationSendToOrvan", "ConfigurationGetFromOrvan",
+           "ConfigurationCompareWithOrvan"});
     build("mnuWebSite", QStringLiteral("&Web Site"),
           {"WebSiteAddFile", "WebSiteExtractFile", "WebSiteViewFile", "WebSiteRemoveFile", nullptr, "WebSiteSendToOrvan",
            "WebSiteGetFromOrvan"});
@@ -234,9 +239,10 @@ void TMainForm::CreateToolBar()
     bar->setIconSize(QSize(24, 24));
     const std::initializer_list<const char *> order = {
         "FileNew", "FileOpen", "FileSave", nullptr, "DevicesSearchLocal", "DevicesProperties", "DevicesConnect", nullptr,
-        "ConfigurationAddTag", "ConfigurationEditTag", "ConfigurationRemoveTag", "ConfigurationSendToOrvan",
-        "ConfigurationGetFromOrvan", "ConfigurationCompareWithOrvan", nullptr, "WebSiteAddFile", "WebSiteExtractFile",
-        "WebSiteViewFile", "WebSiteRemoveFile", "WebSiteSendToOrvan", "WebSiteGetFromOrvan"};
+        "ConfigurationAddTag", "ConfigurationEditTag", "ConfigurationRemoveTag", "ConfigurationExportTags",
+        "ConfigurationImportTags", "ConfigurationSendToOrvan", "ConfigurationGetFromOrvan",
+        "ConfigurationCompareWithOrvan", nullptr, "WebSiteAddFile", "WebSiteExtractFile", "WebSiteViewFile",
+        "WebSiteRemoveFile", "WebSiteSendToOrvan", "WebSiteGetFromOrvan"};
     for (const char *name : order) {
         if (name)
             bar->addAction(action(QString::fromLatin1(name)));

@@ -120,6 +120,8 @@ public slots:
     void ConfigurationAddTagExecute();
     void ConfigurationEditTagExecute();
     void ConfigurationRemoveTagExecute();
+    void ConfigurationExportTagsExecute();
+    void ConfigurationImportTagsExecute();
     void ConfigurationSendToOrvanExecute();
     void ConfigurationGetFromOrvanExecute();
     void ConfigurationCompareWithOrvanExecute();

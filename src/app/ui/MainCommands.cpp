@@ -243,6 +243,24 @@ void TMainForm::ConfigurationRemoveTagExecute()
     ApplicationUpdate();
 }
 
+void TMainForm::ConfigurationExportTagsExecute()
+{
+    TConfigDocument *document = ActiveConfigDocument();
+    if (!document || !document->TagsPageShown())
+        return;
+    document->ExportTags();
+    ApplicationUpdate();
+}
+
+void TMainForm::ConfigurationImportTagsExecute()
+{
+    TConfigDocument *document = ActiveConfigDocument();
+    if (!document || !document->TagsPageShown())
+        return;
+    document->ImportTags();
+    ApplicationUpdate();
+}
+
 void TMainForm::ConfigurationSendToOrvanExecute()
 {
     TConfigDocument *document = ActiveConfigDocument();

@@ -33,6 +33,13 @@ public:
     virtual void AddDialogTagToList() = 0;        // AddTagToList(dialog's TagConfig)
     virtual void ReplaceSelectedWithDialogTag() = 0; // ReplaceSelectedTag(dialog's TagConfig)
 
+    // The tag list as a CSV file. Export asks for the file and writes every row; import asks
+    // for a file, checks every row as the tag dialog would, and replaces the list only when
+    // all pass (after a confirmation when the document has tags), marking the document
+    // modified. Each says itself what failed.
+    virtual void ExportTags() = 0;
+    virtual void ImportTags() = 0;
+
     // Gets the gateway's configuration and shows how it differs from this one; the document
     // itself stays as it is, Saved included. The answer feeds IsEqualToOrvan.
     virtual void CompareWithOrvan(const TDeviceData &device) = 0;

@@ -57,6 +57,8 @@ public:
     bool TagExists(const QString &name, int row) const override;
     QString TagNameAt(int row) const override; // the row's caption: no number needs to convert
     void DeleteSelectedTag() override;
+    void ExportTags() override;
+    void ImportTags() override;
     bool TagsPageShown() const override;
     int SelectedTagRow() const override;
 

@@ -125,19 +125,6 @@ void setTextIfChanged(QLineEdit *edit, const QByteArray &text)
         edit->setText(value);
 }
 
-// Tag names are 8-bit and upper case: ASCII letters are raised, and what a gateway could
-// not store (control characters, characters beyond Latin-1) does not go in.
-QString tagNameText(const QString &typed)
-{
-    QString name;
-    for (QChar c : typed) {
-        if (c.unicode() < 0x20 || c.unicode() > 0xFF || c.unicode() == 0x7F)
-            continue;
-        name += (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ? QChar(c.unicode() - 'a' + 'A') : c;
-    }
-    return name;
-}
-
 } // namespace
 
 TTagsDialog::TTagsDialog(TagProtocol protocol, TfrmInternalTags *picker, QWidget *parent)
@@ -184,6 +171,7 @@ void TTagsDialog::findFields()
         m_fields[i] = findChild<QWidget *>(QString::fromLatin1(fieldName(Protocol(), TagField(i))));
     for (const char *name : {"txtUnitID", "txtBitPosition", "txtFileNumber", "txtWordNumber"})
         m_keyFilters.insert(findChild<QLineEdit *>(QString::fromLatin1(name)), KeyFilter::Digits);
+    qobject_cast<QLineEdit *>(fieldWidget(TagField::TagName))->setMaxLength(MaxTagNameLength);
     // The Modbus address is a masked box; the others take plain digits.
     if (Protocol() != TagProtocol::Modbus)
         m_keyFilters.insert(fieldWidget(TagField::Address), KeyFilter::Digits);
@@ -278,7 +266,7 @@ void TTagsDialog::normaliseTagName()
     if (m_applying)
         return;
     auto *edit = qobject_cast<QLineEdit *>(fieldWidget(TagField::TagName));
-    const QString name = tagNameText(edit->text());
+    const QString name = TypedTagName(edit->text());
     if (name == edit->text())
         return;
     const int cursor = edit->cursorPosition() - int(edit->text().size() - name.size());
