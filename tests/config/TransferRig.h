@@ -12,7 +12,11 @@
 #include "config/KovaTypes.h"
 #include "device/HttpChannel.h"
 
+#include <QTest>
+
 #include <memory>
+
+Q_DECLARE_METATYPE(TagProtocol)
 
 struct TransferRig
 {
@@ -73,3 +77,12 @@ struct TransferRig
     std::unique_ptr<ScriptedHttpServer> relay;
     THttpChannel channel;
 };
+
+// A data column "protocol" with one row per protocol: for the tests that run once per gateway.
+inline void addProtocolRows()
+{
+    QTest::addColumn<TagProtocol>("protocol");
+    QTest::newRow("modbus") << TagProtocol::Modbus;
+    QTest::newRow("hostlink") << TagProtocol::Hostlink;
+    QTest::newRow("df1") << TagProtocol::DF1;
+}

@@ -23,7 +23,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-Q_DECLARE_METATYPE(TagProtocol)
 
 namespace {
 

@@ -26,7 +26,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-Q_DECLARE_METATYPE(TagProtocol)
 
 namespace {
 
@@ -130,13 +129,7 @@ class TestConfigDocumentSim : public QObject
 private slots:
     void initTestCase() { QLocale::setDefault(QLocale::c()); }
 
-    void roundTrip_data()
-    {
-        QTest::addColumn<TagProtocol>("protocol");
-        QTest::newRow("modbus") << TagProtocol::Modbus;
-        QTest::newRow("hostlink") << TagProtocol::Hostlink;
-        QTest::newRow("df1") << TagProtocol::DF1;
-    }
+    void roundTrip_data() { addProtocolRows(); }
 
     void roundTrip()
     {

@@ -17,7 +17,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-Q_DECLARE_METATYPE(TagProtocol)
 
 namespace {
 
@@ -145,13 +144,7 @@ private slots:
     }
 
     // Rows of every source come back from a file as they were, and from a gateway too.
-    void roundTrip_data()
-    {
-        QTest::addColumn<TagProtocol>("protocol");
-        QTest::newRow("modbus") << TagProtocol::Modbus;
-        QTest::newRow("hostlink") << TagProtocol::Hostlink;
-        QTest::newRow("df1") << TagProtocol::DF1;
-    }
+    void roundTrip_data() { addProtocolRows(); }
 
     void roundTrip()
     {

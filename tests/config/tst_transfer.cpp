@@ -16,7 +16,6 @@
 
 using Produce = std::function<QByteArray()>;
 Q_DECLARE_METATYPE(Produce)
-Q_DECLARE_METATYPE(TagProtocol)
 
 namespace {
 
@@ -357,13 +356,7 @@ private slots:
     }
 
     // Send then get gives back the record, 128 varied tags of each protocol.
-    void roundTrip_data()
-    {
-        QTest::addColumn<TagProtocol>("protocol");
-        QTest::newRow("modbus") << TagProtocol::Modbus;
-        QTest::newRow("hostlink") << TagProtocol::Hostlink;
-        QTest::newRow("df1") << TagProtocol::DF1;
-    }
+    void roundTrip_data() { addProtocolRows(); }
 
     void roundTrip()
     {

@@ -12,7 +12,6 @@
 #include <QTest>
 #include <QTimer>
 
-Q_DECLARE_METATYPE(TagProtocol)
 Q_DECLARE_METATYPE(sim::FaultKind)
 
 namespace {
