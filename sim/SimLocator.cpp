@@ -5,6 +5,7 @@
 #include "base/DscPkt.h"
 
 #include <Poco/Net/DatagramSocket.h>
+#include <Poco/Net/IPAddress.h>
 #include <Poco/Net/NetException.h>
 #include <Poco/Net/SocketAddress.h>
 
@@ -109,7 +110,9 @@ void SimLocator::serve()
     std::map<QByteArray, std::unique_ptr<Poco::Net::DatagramSocket>> broadcasters;
     const bool broadcast = m_simulator.options().broadcastAnswers;
     const auto send = [&](const Outgoing &out) {
-        if (!broadcast) {
+        // A broadcast from a loopback address stays on lo; from any other it would reach a
+        // real network, so such a gateway answers its asker directly instead.
+        if (!broadcast || !Poco::Net::IPAddress(std::string(out.from.constData())).isLoopback()) {
             m_socket->sendTo(out.datagram.constData(), int(out.datagram.size()), out.to);
             return;
         }

@@ -31,8 +31,8 @@ const char *const Usage =
     "                         (or * for all) with KIND: nak, wrong, http500, drop, delay (MS),\n"
     "                         ignore-udp. Repeatable.\n"
     "  --broadcast-answers    the locator answers to 255.255.255.255 (from each gateway's own\n"
-    "                         address) as a gateway on another subnet does; loopback addresses\n"
-    "                         keep the answers on this machine\n"
+    "                         address) as a gateway on another subnet does; only gateways on\n"
+    "                         loopback addresses do so, which keeps the answers on this machine\n"
     "  --verbose              one line per exchange on stdout\n"
     "  --help                 this text\n";
 

@@ -13,7 +13,7 @@
 // shows; they are turned into a tag record only by GetTagFromList, when a tag is edited,
 // removed or sent, and a malformed number then throws EConvertError.
 //
-// Row indexes are list positions from 0. The window keeps the selection; the spec's
+// Row indexes are list positions from 0. The window keeps the selection; the document's
 // ReplaceSelectedTag and DeleteSelectedTag are ReplaceTagAt and DeleteTagAt with the
 // selected row.
 //

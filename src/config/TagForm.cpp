@@ -135,20 +135,36 @@ void getValueSide(const TTagForm &form, Tag &tag)
     tag.ValueKind = ValueKind(form.protocol, form.source, form.table, form.type, form.scale, form.tagName);
 }
 
-TModbusTagConfig GetMBTagConfig(const TTagForm &form)
+// Name and source; a tag off the serial bus gets its fixed location as well. True when the
+// serial location is still to be read.
+template<typename Tag>
+bool getSerialHead(const TTagForm &form, Tag &tag)
 {
-    TModbusTagConfig tag;
     tag.TagName = form.tagName;
     tag.Source = quint8(form.source);
     if (!IsSerialSource(form.source)) {
         getFixedLocation(form, tag);
-        return tag;
+        return false;
     }
-    tag.UnitID = ParseIntegerText(form.unitID);
     tag.TagType = quint8(form.type);
+    return true;
+}
+
+// The bit a serial tag of a word-bit type points at.
+qint32 serialBitPosition(const TTagForm &form)
+{
+    return isWordBit(form.protocol, form.type) ? ParseIntegerText(form.bitPosition) : 0;
+}
+
+TModbusTagConfig GetMBTagConfig(const TTagForm &form)
+{
+    TModbusTagConfig tag;
+    if (!getSerialHead(form, tag))
+        return tag;
+    tag.UnitID = ParseIntegerText(form.unitID);
     tag.ModbusFunction = quint8(form.table);
     tag.Address = ParseIntegerText(form.address);
-    tag.BitPosition = isWordBit(form.protocol, form.type) ? ParseIntegerText(form.bitPosition) : 0;
+    tag.BitPosition = serialBitPosition(form);
     tag.Register32 = form.register32 && mayUseRegister32(form.type);
     return tag;
 }
@@ -156,34 +172,24 @@ TModbusTagConfig GetMBTagConfig(const TTagForm &form)
 THostlinkTagConfig GetHLTagConfig(const TTagForm &form)
 {
     THostlinkTagConfig tag;
-    tag.TagName = form.tagName;
-    tag.Source = quint8(form.source);
-    if (!IsSerialSource(form.source)) {
-        getFixedLocation(form, tag);
+    if (!getSerialHead(form, tag))
         return tag;
-    }
     tag.UnitID = ParseIntegerText(form.unitID);
-    tag.TagType = quint8(form.type);
     tag.HostlinkFunction = quint8(form.table);
     tag.Address = ParseIntegerText(form.address);
-    tag.BitPosition = isWordBit(form.protocol, form.type) ? ParseIntegerText(form.bitPosition) : 0;
+    tag.BitPosition = serialBitPosition(form);
     return tag;
 }
 
 TDF1TagConfig GetDF1TagConfig(const TTagForm &form)
 {
     TDF1TagConfig tag;
-    tag.TagName = form.tagName;
-    tag.Source = quint8(form.source);
-    if (!IsSerialSource(form.source)) {
-        getFixedLocation(form, tag);
+    if (!getSerialHead(form, tag))
         return tag;
-    }
     tag.FileType = quint8(form.table);
-    tag.TagType = quint8(form.type);
     tag.FileNumber = ParseIntegerText(form.fileNumber);
     tag.WordNumber = ParseIntegerText(form.wordNumber);
-    tag.BitPosition = isWordBit(form.protocol, form.type) ? ParseIntegerText(form.bitPosition) : 0;
+    tag.BitPosition = serialBitPosition(form);
     return tag;
 }
 

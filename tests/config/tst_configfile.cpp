@@ -422,6 +422,7 @@ private slots:
         store.writeString(QStringLiteral("TAG0"), QStringLiteral("NAME"), QStringLiteral("T"));
         store.writeString(QStringLiteral("TAG0"), key, text);
         store.writeString(QStringLiteral("TAG0"), QStringLiteral("KIND"), kind);
+        // An address only as the text of a setting: nothing is contacted.
         store.writeString(QStringLiteral("SMTP"), QStringLiteral("SERVER"), QStringLiteral("10.0.0.1"));
         TConfigModel model(protocol);
         QVERIFY(!SetTAGSFromFile(store, model));

@@ -17,6 +17,7 @@ enum Sequence { ReadNetwork, ReadGeneral, WriteNetwork, SetUser, SetAdmin, SetTi
 
 const QByteArray kPlainMac = "00:1D:7A:00:00:04";
 
+// The addresses are only data the simulated gateway stores; nothing is sent to them.
 TNetworkSettings pressSettings()
 {
     return {"press-7", false, "10.7.7.7", "255.255.0.0", "10.7.0.1", "10.7.0.53", "0.0.0.0", true, "10.7.0.9",
